@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs every fuzzer listed in BUILD_DIR/fuzzers.tsv for SECONDS each, seeded
+# from fuzz/<name>/corpus when that folder exists. Fails on the first crash.
+set -euo pipefail
+build=${1:?build dir}
+seconds=${2:-60}
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ -f "$build/fuzzers.tsv" ] || { echo "no fuzzers listed in $build"; exit 0; }
+while IFS=$'\t' read -r name exe; do
+  [ -n "$name" ] || continue
+  work=$(mktemp -d)
+  seeds=()
+  for d in "$root"/fuzz/*/corpus-"$name" "$root"/fuzz/*/corpus; do
+    [ -d "$d" ] && case "$d" in *"/corpus-$name"|*/"${name#fuzz_}"/corpus) seeds+=("$d");; esac
+  done
+  echo "== fuzzing $name for ${seconds}s"
+  "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+         -artifact_prefix="$work/" "$work" "${seeds[@]}" 2>&1 | tail -n 12
+  rm -rf "$work"
+done < "$build/fuzzers.tsv"
