@@ -30,6 +30,7 @@ struct Frag {
   sub_expr* tail = nullptr;    // node whose `next` links to what follows
   unsigned min = 0, max = 0;
   AtomType type = AtomType::Other;
+  size_t nodesFrom = 0;        // groups: index of the group's first node in all_
 };
 
 struct Width {
@@ -67,7 +68,9 @@ class perl_syntax {
  public:
   perl_syntax(const std::string& text, unsigned flags, Compiled& out)
       : s_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()),
-        flags_(flags), out_(out), fold_(foldTable()) {}
+        flags_(flags), out_(out), fold_(foldTable()) {
+    all_.reserve(text.size() + 8);
+  }
 
   void run(unsigned& groupCount, unsigned& minWidth, unsigned& maxWidth, bool& recursionSafe,
            bool& startsWithBol, const sub_expr*& leadLiteral, size_t& alternatives);
@@ -101,10 +104,19 @@ class perl_syntax {
   int setEscape(CharSet& set);
   bool namedClass(CharSet& set);
 
+  // Groups that may be entered again before an earlier entry is left (inside
+  // a repetition, or anywhere once the pattern recurses) must put their
+  // pending start back when backtracking.
+  void markReentrant(size_t fromNode) {
+    for (size_t k = fromNode; k < all_.size(); ++k)
+      if (all_[k]->kind == NodeKind::GroupOpen) all_[k]->reentrant = true;
+  }
+
   // After parsing
   void bindReferences();
   void removeJoins();
   void computeBranchSets();
+  void computeRequired();
 
   const unsigned char* s_;
   size_t n_;
@@ -121,6 +133,7 @@ class perl_syntax {
   std::vector<sub_expr*> conditions_;
   std::vector<sub_expr*> all_;
   bool recursionSafe_ = true;
+  bool hasRecursion_ = false;
   bool startsWithBol_ = false;
   const sub_expr* leadLiteral_ = nullptr;
 };
@@ -174,11 +187,13 @@ void perl_syntax::run(unsigned& groupCount, unsigned& minWidth, unsigned& maxWid
   if (more()) fail("mismatched parenthesis");
   groupWidth_[0] = w;
   groupClosed_[0] = true;
+  if (hasRecursion_) markReentrant(0);
   bindReferences();
   removeJoins();
   while (head->kind == NodeKind::Join) head = const_cast<sub_expr*>(head->next);
   out_.first = head;
   computeBranchSets();
+  computeRequired();
   groupCount = groups_;
   minWidth = w.min;
   maxWidth = w.max;
@@ -227,6 +242,7 @@ Width perl_syntax::parseAlternatives(sub_expr* join, sub_expr*& head, size_t* co
 
 Width perl_syntax::parseSequence(sub_expr* join, sub_expr*& head, bool topFirst) {
   std::vector<Frag> frags;
+  frags.reserve(16);
   bool quantifiable = false;
   for (;;) {
     if (inQuote_) {
@@ -297,7 +313,11 @@ Width perl_syntax::parseSequence(sub_expr* join, sub_expr*& head, bool topFirst)
       case '(': {
         Frag f;
         bool q = quantifiable;   // a comment leaves it as it was
-        if (parseGroup(f, q)) frags.push_back(f);
+        size_t mark = all_.size();
+        if (parseGroup(f, q)) {
+          f.nodesFrom = mark;
+          frags.push_back(f);
+        }
         quantifiable = q;
         break;
       }
@@ -331,8 +351,7 @@ Width perl_syntax::parseSequence(sub_expr* join, sub_expr*& head, bool topFirst)
 }
 
 void perl_syntax::mergeLiterals(std::vector<Frag>& frags) {
-  std::vector<Frag> merged;
-  merged.reserve(frags.size());
+  size_t kept = 0;   // merged in place: never ahead of k
   for (size_t k = 0; k < frags.size();) {
     // A run may mix caseless characters with either kind of cased ones,
     // but not characters compared with and without regard to case.
@@ -349,7 +368,7 @@ void perl_syntax::mergeLiterals(std::vector<Frag>& frags) {
       ++run;
     }
     if (run - k < 2) {
-      merged.push_back(frags[k++]);
+      frags[kept++] = frags[k++];
       continue;
     }
     sub_expr* e = node(NodeKind::String);
@@ -358,10 +377,10 @@ void perl_syntax::mergeLiterals(std::vector<Frag>& frags) {
     auto* bytes = static_cast<unsigned char*>(out_.arena.allocate(e->len, 1));
     for (size_t j = k; j < run; ++j) bytes[j - k] = frags[j].head->ch;   // lower case when icase
     e->text = bytes;
-    merged.push_back(single(e, AtomType::Other, e->len, e->len));
+    frags[kept++] = single(e, AtomType::Other, e->len, e->len);
     k = run;
   }
-  frags.swap(merged);
+  frags.resize(kept);
 }
 
 bool perl_syntax::parseBrace(unsigned& min, unsigned& max) {
@@ -408,6 +427,7 @@ void perl_syntax::quantify(Frag& frag, unsigned min, unsigned max, bool greedy) 
     return;
   }
   if (frag.type == AtomType::Group && (max > 16)) recursionSafe_ = false;
+  if (frag.type == AtomType::Group) markReentrant(frag.nodesFrom);
   sub_expr* loop = node(NodeKind::Loop);
   sub_expr* end = node(NodeKind::LoopEnd);
   loop->sub = frag.head;
@@ -433,6 +453,7 @@ bool perl_syntax::parseGroup(Frag& frag, bool& quantifiable) {
     sub_expr* open = node(NodeKind::GroupOpen);
     sub_expr* close = node(NodeKind::GroupClose);
     open->group = close->group = number;
+    open->loop = close;
     sub_expr* head = nullptr;
     Width w = parseAlternatives(close, head, nullptr, ~size_t(0));
     if (!more() || s_[i_] != ')') fail("mismatched parenthesis");
@@ -467,6 +488,7 @@ bool perl_syntax::parseGroup(Frag& frag, bool& quantifiable) {
       if (s_[i_] != ')') fail("bad extension sequence");
       ++i_;
       recursionSafe_ = false;
+      hasRecursion_ = true;
       frag = single(node(NodeKind::Recurse), AtomType::Other, 0, kUnbounded);
       quantifiable = false;
       return true;
@@ -527,16 +549,13 @@ bool perl_syntax::parseGroup(Frag& frag, bool& quantifiable) {
     }
     if (!more()) fail("ill-formed regular expression");
     flags_ = (flags_ | on) & ~off;
-    if (s_[i_] == ')') {
-      ++i_;
+    ++i_;   // ')' or ':'
+    if (s_[i_ - 1] == ')') {
       quantifiable = false;
       return false;   // flags hold for the rest of the enclosing group
     }
   } else {
-    ++i_;
-  }
-  if (c == ':' || !atomic) {
-    if (c != ':' && s_[i_] == ':') ++i_;
+    ++i_;   // ':'
   }
   if (!more()) fail("ill-formed regular expression");
   unsigned number = groups_++;
@@ -671,6 +690,10 @@ Frag perl_syntax::parseEscape() {
     unsigned opened = unsigned(visible_.size() - 1);   // capturing groups so far
     if (c == '0' || (number > 9 && number > opened)) {
       i_ = start;
+      if (c > '7') {   // no octal digit to read: the digit stands for itself
+        ++i_;
+        return literal(c);
+      }
       unsigned v = 0;
       for (int k = 0; k < 3 && more() && s_[i_] >= '0' && s_[i_] <= '7'; ++k) v = v * 8 + (s_[i_++] - '0');
       return literal(static_cast<unsigned char>(v));
@@ -790,7 +813,6 @@ Frag perl_syntax::parseSet() {
     }
     // A range?
     if (i_ + 1 < n_ && s_[i_] == '-' && s_[i_ + 1] != ']') {
-      size_t save = i_;
       ++i_;   // '-'
       unsigned char e = s_[i_];
       int last;
@@ -808,10 +830,8 @@ Frag perl_syntax::parseSet() {
       } else if (e == '\\') {
         ++i_;
         CharSet classes;
-        size_t at = i_;
         last = setEscape(classes);
-        if (last < 0) {
-          (void)at;
+        if (last < 0) {   // a class escape ends no range
           addCode(static_cast<unsigned char>(code));
           addCode('-');
           set.addAll(classes);
@@ -821,7 +841,6 @@ Frag perl_syntax::parseSet() {
         ++i_;
         last = e;
       }
-      (void)save;
       if (last < code) fail("invalid range specified in character set");
       for (int ch = code; ch <= last; ++ch) addCode(static_cast<unsigned char>(ch));
       continue;
@@ -922,12 +941,76 @@ struct FirstBytes {
   }
 };
 
+// The most selective set of bytes of which every match must consume one:
+// found on the chain of nodes every match of group 0 passes through.
+void perl_syntax::computeRequired() {
+  const FoldTable& fold = foldTable();
+  CharSet best;
+  int bestCount = 257;
+  auto consider = [&](const CharSet& set) {
+    int n = 0;
+    for (uint32_t w : set.words) n += __builtin_popcount(w);
+    if (n > 0 && n <= bestCount) {
+      best = set;
+      bestCount = n;
+    }
+  };
+  for (const sub_expr* e = out_.first; e;) {
+    CharSet set;
+    switch (e->kind) {
+      case NodeKind::Char:
+        set.add(e->ch);
+        set.add(e->ch2);
+        consider(set);
+        break;
+      case NodeKind::String: {
+        unsigned char c = e->text[e->len - 1];
+        set.add(c);
+        if (e->icase) set.add(fold.upper[c]);
+        consider(set);
+        break;
+      }
+      case NodeKind::Set:
+        consider(*e->set);
+        break;
+      case NodeKind::Star:
+        if (e->min > 0 && e->sub->kind == NodeKind::Char) {
+          set.add(e->sub->ch);
+          set.add(e->sub->ch2);
+          consider(set);
+        } else if (e->min > 0 && e->sub->kind == NodeKind::Set) {
+          consider(*e->sub->set);
+        }
+        break;
+      case NodeKind::GroupOpen:
+        if (e->next->kind == NodeKind::Branch) e = e->loop;   // skip the alternatives
+        break;
+      case NodeKind::Any: case NodeKind::AnyAll: case NodeKind::Bol: case NodeKind::BolMulti:
+      case NodeKind::Eol: case NodeKind::EolMulti: case NodeKind::SubjectStart:
+      case NodeKind::SubjectEndOrNewline: case NodeKind::SubjectEnd: case NodeKind::WordBoundary:
+      case NodeKind::NotWordBoundary: case NodeKind::Backref: case NodeKind::GroupClose:
+      case NodeKind::Loop: case NodeKind::LookAhead: case NodeKind::NegLookAhead:
+      case NodeKind::LookBehind: case NodeKind::NegLookBehind: case NodeKind::Atomic:
+        break;
+      default:
+        e = nullptr;   // alternatives, conditions, recursion, the end
+        continue;
+    }
+    e = e->next;
+  }
+  if (bestCount <= 256 && !best.full()) {
+    out_.hasRequired = true;
+    out_.required = best;
+  }
+}
+
 void perl_syntax::computeBranchSets() {
   for (sub_expr* e : all_) {
-    if (e->kind != NodeKind::Branch) continue;
+    const sub_expr* from = e->kind == NodeKind::Branch ? e->sub : e->kind == NodeKind::Star ? e->next : nullptr;
+    if (!from) continue;
     CharSet set;
     FirstBytes walk{256, {}};
-    if (walk.from(e->sub, set) && !set.full()) e->set = out_.arena.make<CharSet>(set);
+    if (walk.from(from, set) && !set.full()) e->set = out_.arena.make<CharSet>(set);
   }
   CharSet start;
   FirstBytes walk{1024, {}};

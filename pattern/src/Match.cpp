@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "Budget.h"
 #include "Nodes.h"
@@ -45,6 +46,8 @@ const backref_tag kUnmatched{};
 // Lowest address a recursive search may reach on this thread.
 const char* stackFloor() {
   thread_local const char* floor = [] {
+    // Room kept free below the deepest frame, for the callees of the
+    // matcher itself and for whatever the platform runs on this stack.
     constexpr size_t kMargin = 256 * 1024;
     const char* here = static_cast<const char*>(__builtin_frame_address(0));
     pthread_attr_t attr;
@@ -54,8 +57,8 @@ const char* stackFloor() {
       pthread_attr_getstack(&attr, &low, &size);
       pthread_attr_destroy(&attr);
     }
-    if (!low || size <= 2 * kMargin) return here - 512 * 1024;
-    return static_cast<const char*>(low) + kMargin;
+    if (!low || size == 0) return here - kMargin;   // unknown: stay within a modest depth
+    return static_cast<const char*>(low) + std::min(kMargin, size / 4);
   }();
   return floor;
 }
@@ -197,18 +200,30 @@ class Matcher {
         groupCount_(pattern.groupCount_) {
     useStack_ = !(pattern.mode_ == RecursiveMode ||
                   (pattern.mode_ == MixedMode && pattern.recursionSafe_));
-    entries_ = groupCount_ <= kInline ? inlineEntries_ : (heapEntries_.resize(groupCount_), heapEntries_.data());
+    // Short patterns keep their state in the object itself, left
+    // uninitialised until a search resets it.
+    if (groupCount_ <= kInline) {
+      entries_ = reinterpret_cast<backref_tag*>(inlineEntries_);
+    } else {
+      heapEntries_.resize(groupCount_);
+      entries_ = heapEntries_.data();
+    }
     unsigned loops = compiled_.loopCount;
-    loops_ = loops <= kInline ? inlineLoops_ : (heapLoops_.resize(loops), heapLoops_.data());
-    if (!useStack_) floor_ = stackFloor();
+    if (loops <= kInline) {
+      loops_ = reinterpret_cast<LoopState*>(inlineLoops_);
+    } else {
+      heapLoops_.resize(loops);
+      loops_ = heapLoops_.data();
+    }
+    floor_ = stackFloor();   // the stack-based strategy still nests for look-arounds
   }
 
   // One search from `from`; on success entries_ hold the match (internal
   // numbering).  An abandoned search reports no match.
   bool search(const char* from, bool emptyStart);
 
-  // The visible entries, in order, appended to `out`.
-  void appendVisible(std::vector<backref_tag>& out, size_t firstEntry = 0) const;
+  // The visible entries, in order, appended to `out` or replacing its content.
+  void appendVisible(std::vector<backref_tag>& out, bool replace = false) const;
   const backref_tag& entry(unsigned i) const { return entries_[i]; }
   bool aborted() const { return aborted_; }
 
@@ -217,8 +232,8 @@ class Matcher {
 
   bool attempt(const char* at, bool emptyStart);
   void resetEntries() {
-    std::fill(entries_, entries_ + groupCount_, backref_tag{});
-    std::fill(loops_, loops_ + compiled_.loopCount, LoopState{});
+    for (unsigned g = 0; g < groupCount_; ++g) entries_[g] = backref_tag{};
+    for (unsigned l = 0; l < compiled_.loopCount; ++l) loops_[l] = LoopState{};
   }
 
   // Recursive strategy
@@ -244,6 +259,13 @@ class Matcher {
     return aborted_;
   }
   size_t greedyCount(const sub_expr* star, const char* p) const;
+  // Whether [from, end) holds a byte that every match must consume.
+  bool holdsRequired(const char* from) const {
+    const CharSet& set = compiled_.required;
+    for (const char* q = from; q != end_; ++q)
+      if (set.has(static_cast<unsigned char>(*q))) return true;
+    return false;
+  }
   // A recursion that nests deeper than the subject could need (each level
   // consuming nothing, as in a left-recursive pattern) would never end.
   bool recursionTooDeep() {
@@ -280,8 +302,8 @@ class Matcher {
   std::vector<backref_tag> snapEntries_;   // callers' state while a (?R) runs, one
   std::vector<LoopState> snapLoops_;       // snapshot after another
   std::vector<Frame> frames_;        // pending returns of (?R)
-  backref_tag inlineEntries_[kInline];
-  LoopState inlineLoops_[kInline];
+  alignas(backref_tag) unsigned char inlineEntries_[kInline * sizeof(backref_tag)];
+  alignas(LoopState) unsigned char inlineLoops_[kInline * sizeof(LoopState)];
   std::vector<backref_tag> heapEntries_;
   std::vector<LoopState> heapLoops_;
 };
@@ -409,6 +431,10 @@ bool Matcher::rec(const sub_expr* e, const char* p) {
       }
       case NodeKind::GroupOpen: {
         backref_tag& g = entries_[e->group];
+        if (!e->reentrant) {   // nothing reads the old pending start again
+          g.pending = p;
+          break;
+        }
         const char* saved = g.pending;
         g.pending = p;
         if (rec(e->next, p)) return true;
@@ -446,10 +472,9 @@ bool Matcher::rec(const sub_expr* e, const char* p) {
             e = next;
             continue;
           }
-          int want = next->kind == NodeKind::Char ? -2 : -1;
+          const CharSet* follow = e->set;
           for (size_t k = n;; --k) {
-            if (want == -2 && (p + k == end_ || (static_cast<unsigned char>(p[k]) != next->ch &&
-                                                 static_cast<unsigned char>(p[k]) != next->ch2))) {
+            if (follow && (p + k == end_ || !follow->has(static_cast<unsigned char>(p[k])))) {
               if (k == e->min) return false;
               continue;
             }
@@ -467,7 +492,9 @@ bool Matcher::rec(const sub_expr* e, const char* p) {
         for (; k < e->min; ++k)
           if (p + k == end_ || !singleMatches(e->sub, static_cast<unsigned char>(p[k]))) return false;
         for (;; ++k) {
-          if (rec(next, p + k)) return true;
+          if ((!e->set || (p + k != end_ && e->set->has(static_cast<unsigned char>(p[k])))) &&
+              rec(next, p + k))
+            return true;
           if (aborted_ || k == e->max || p + k == end_ ||
               !singleMatches(e->sub, static_cast<unsigned char>(p[k])))
             return false;
@@ -810,10 +837,12 @@ bool Matcher::run(const sub_expr* e, const char* p) {
         break;
       }
       case NodeKind::GroupOpen: {
-        Record& r = stack_->push();
-        r.op = Op::RestorePending;
-        r.idx = e->group;
-        r.pos = entries_[e->group].pending;
+        if (e->reentrant) {
+          Record& r = stack_->push();
+          r.op = Op::RestorePending;
+          r.idx = e->group;
+          r.pos = entries_[e->group].pending;
+        }
         entries_[e->group].pending = p;
         break;
       }
@@ -1038,10 +1067,9 @@ bool Matcher::run(const sub_expr* e, const char* p) {
           const sub_expr* star = r.node;
           const sub_expr* next = star->next;
           size_t n = r.n - 1;
-          if (next->kind == NodeKind::Char) {
-            while (n > star->min && (r.pos + n == end_ ||
-                                     (static_cast<unsigned char>(r.pos[n]) != next->ch &&
-                                      static_cast<unsigned char>(r.pos[n]) != next->ch2)))
+          if (const CharSet* follow = star->set) {
+            while (n > star->min &&
+                   (r.pos + n == end_ || !follow->has(static_cast<unsigned char>(r.pos[n]))))
               --n;
           }
           p = r.pos + n;
@@ -1126,9 +1154,11 @@ bool Matcher::attempt(const char* at, bool emptyStart) {
   } else {
     ok = rec(compiled_.first, at);
   }
-  frames_.clear();
+  if (!frames_.empty() || !snapEntries_.empty()) {
+    frames_.clear();
+    dropSnapshots(0);
+  }
   saved_.clear();
-  dropSnapshots(0);
   if (!ok) return false;
   entries_[0].first = at;
   entries_[0].second = matchEnd_;
@@ -1143,14 +1173,13 @@ bool Matcher::search(const char* from, bool emptyStart) {
   const unsigned minWidth = pattern_.minWidth_;
   if (size_t(end_ - from) < minWidth) return false;
   const char* last = end_ - minWidth;
+  if (compiled_.hasRequired && !holdsRequired(from)) return false;
 
+  // The first block of the backtracking stack lives in this frame, so short
+  // searches allocate nothing.
   alignas(Record) unsigned char firstBlock[1024];
-  BacktrackStack stack(firstBlock, sizeof firstBlock);
-  stack_ = &stack;
-  struct Detach {
-    Matcher* m;
-    ~Detach() { m->stack_ = nullptr; }
-  } detach{this};
+  std::optional<BacktrackStack> stack;
+  if (useStack_) stack_ = &stack.emplace(firstBlock, sizeof firstBlock);
 
   // The empty-start flag forbids an empty match at the attempt start itself.
   // Left to right that is the first position tried; right to left it is the
@@ -1179,6 +1208,7 @@ bool Matcher::search(const char* from, bool emptyStart) {
       if ((found = tryAt(s)) || aborted_) break;
     }
   }
+  stack_ = nullptr;
   if (aborted_) {
     abandoned = true;
     resetEntries();
@@ -1187,17 +1217,29 @@ bool Matcher::search(const char* from, bool emptyStart) {
   return found;
 }
 
-void Matcher::appendVisible(std::vector<backref_tag>& out, size_t firstEntry) const {
+void Matcher::appendVisible(std::vector<backref_tag>& out, bool replace) const {
   const std::vector<unsigned>& internal = compiled_.internalGroups;
+  size_t at = replace ? 0 : out.size();
+  out.resize(at + groupCount_ - internal.size());   // new entries come zeroed; old ones keep a zero `pending`
+  backref_tag* to = out.data() + at;
+  if (internal.empty()) {
+    for (unsigned g = 0; g < groupCount_; ++g, ++to) {
+      to->first = entries_[g].first;
+      to->second = entries_[g].second;
+      to->matched = entries_[g].matched;
+    }
+    return;
+  }
   size_t k = 0;
-  for (unsigned g = unsigned(firstEntry); g < groupCount_; ++g) {
+  for (unsigned g = 0; g < groupCount_; ++g) {
     if (k < internal.size() && internal[k] == g) {
       ++k;
       continue;
     }
-    backref_tag t = entries_[g];
-    t.pending = nullptr;
-    out.push_back(t);
+    to->first = entries_[g].first;
+    to->second = entries_[g].second;
+    to->matched = entries_[g].matched;
+    ++to;
   }
 }
 
@@ -1223,14 +1265,16 @@ const backref_tag& Pattern::match(const std::string& subject, MatchResults& resu
 }
 
 const backref_tag& Pattern::match(const char* first, const char* last, MatchResults& results) const {
-  results.entries_.clear();
   results.subjectStart_ = first;
-  if (!compiled_) return detail::kUnmatched;
+  if (!compiled_) {
+    results.entries_.clear();
+    return detail::kUnmatched;
+  }
   detail::Matcher m(*this, first, last);
   if (!(flags_ & Global)) {
-    m.search(first, false);
-    m.appendVisible(results.entries_);
-    return results.entries_[0].matched ? results.entries_[0] : detail::kUnmatched;
+    bool found = m.search(first, false);
+    m.appendVisible(results.entries_, true);
+    return found ? results.entries_[0] : detail::kUnmatched;
   }
   std::vector<backref_tag> collected;
   const char* from = first;

@@ -71,7 +71,8 @@ enum class NodeKind : uint8_t {
   GroupClose,  // group; next = after the group
   Branch,      // sub = alternative, alt = next Branch or null; set = first bytes (optional)
   Join,        // no-op, removed after compilation
-  Star,        // sub = single-char node; min, max, greedy
+  Star,        // sub = single-char node; min, max, greedy; set = first bytes of
+               // what follows (optional)
   Loop,        // sub = body; min, max, greedy, slot
   LoopEnd,     // loop = the Loop node
   LookAhead, NegLookAhead, LookBehind, NegLookBehind,  // sub = body; min/max = body width
@@ -87,6 +88,7 @@ struct sub_expr {
   NodeKind kind;
   bool icase = false;
   bool greedy = true;
+  bool reentrant = false;   // GroupOpen: may be entered again while an earlier entry is live
   unsigned char ch = 0, ch2 = 0;
   unsigned group = 0;     // group number, or loop slot for Loop
   unsigned min = 0, max = 0;
@@ -95,7 +97,8 @@ struct sub_expr {
   const sub_expr* next = nullptr;
   const sub_expr* sub = nullptr;
   const sub_expr* alt = nullptr;
-  const sub_expr* loop = nullptr;   // LoopEnd: its Loop; CondLook: the condition
+  const sub_expr* loop = nullptr;   // LoopEnd: its Loop; CondLook: the condition;
+                                    // GroupOpen: its GroupClose
   const CharSet* set = nullptr;
   const unsigned char* text = nullptr;
 };
@@ -107,12 +110,24 @@ class arena_allocator {
   arena_allocator() = default;
   arena_allocator(const arena_allocator&) = delete;
   arena_allocator& operator=(const arena_allocator&) = delete;
-  void* allocate(size_t size, size_t align);
+  void* allocate(size_t size, size_t align) {
+    size_t pad = (align - reinterpret_cast<uintptr_t>(cur_) % align) % align;
+    if (!cur_ || pad + size > left_) {
+      newBlock(size, align);
+      pad = (align - reinterpret_cast<uintptr_t>(cur_) % align) % align;
+    }
+    void* p = cur_ + pad;
+    cur_ += pad + size;
+    left_ -= pad + size;
+    return p;
+  }
   template <class T, class... A> T* make(A&&... a) {
     return new (allocate(sizeof(T), alignof(T))) T(static_cast<A&&>(a)...);
   }
 
  private:
+  void newBlock(size_t size, size_t align);
+
   static constexpr size_t kBlock = 4096;
   std::vector<std::unique_ptr<unsigned char[]>> blocks_;
   unsigned char* cur_ = nullptr;
@@ -135,6 +150,8 @@ struct Compiled {
   unsigned loopCount = 0;
   bool firstSetUsable = false;             // startSet filters start positions
   CharSet startSet;
+  bool hasRequired = false;                // every match holds a byte of `required`
+  CharSet required;
   std::unique_ptr<LiteralSearcher> searcher;
 };
 

@@ -105,19 +105,11 @@ const PredefinedSets& predefinedSets() {
   return sets;
 }
 
-void* arena_allocator::allocate(size_t size, size_t align) {
-  size_t pad = (align - reinterpret_cast<uintptr_t>(cur_) % align) % align;
-  if (!cur_ || pad + size > left_) {
-    size_t blockSize = std::max(kBlock, size + align);
-    blocks_.push_back(std::make_unique<unsigned char[]>(blockSize));
-    cur_ = blocks_.back().get();
-    left_ = blockSize;
-    pad = (align - reinterpret_cast<uintptr_t>(cur_) % align) % align;
-  }
-  void* p = cur_ + pad;
-  cur_ += pad + size;
-  left_ -= pad + size;
-  return p;
+void arena_allocator::newBlock(size_t size, size_t align) {
+  size_t blockSize = std::max(kBlock, size + align);
+  blocks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(blockSize));
+  cur_ = blocks_.back().get();
+  left_ = blockSize;
 }
 
 void LiteralSearcher::build(const unsigned char* text, size_t len, bool ignoreCase) {

@@ -64,6 +64,17 @@ TEST(Results, BackreferencesSeeWholeCapturesOnly) {
   EXPECT_EQ(runAll("(a*)b\\1", "aabaa"), "0,5 0,2");
 }
 
+TEST(Results, ManyGroupsAndRepetitions) {
+  // More groups and repetitions than a search keeps in its own frame.
+  std::string pattern, subject, expected = "0,20";
+  for (int i = 0; i < 20; ++i) {
+    pattern += "(?:(" + std::string(1, char('a' + i)) + ")x?)+";
+    subject += char('a' + i);
+    expected += " " + std::to_string(i) + "," + std::to_string(i + 1);
+  }
+  EXPECT_EQ(runAll(pattern, subject), expected);
+}
+
 TEST(Search, StartPositions) {
   EXPECT_EQ(runAll("^a", "xaby"), "none");
   EXPECT_EQ(runAll("a+", "aaa", regex::FromRight), "2,3");
@@ -75,6 +86,16 @@ TEST(Search, StartPositions) {
   EXPECT_EQ(runAll("abc", "ab"), "none");
   EXPECT_EQ(runAll("x*", ""), "0,0");
   EXPECT_EQ(runAll("b", "abc", regex::Reserved20), "1,2");
+}
+
+TEST(Search, RequiredByteRejectsWithoutBacktracking) {
+  // Exponential for a backtracking search; rejected at once because no
+  // match can lack its mandatory "b".
+  std::string text(60, 'a');
+  EXPECT_EQ(runAll("(a|aa)*b", text), "none");
+  EXPECT_EQ(runAll("(a|aa)*b", text + "b"), "0,61 59,60");
+  EXPECT_EQ(runAll("(?i)(a|aa)*B", text + "b"), "0,61 59,60");
+  EXPECT_EQ(runAll("(a)(?:x|y)+-\\d", "ax-1"), "0,4 0,1");
 }
 
 TEST(Search, SubjectRangeAndPosition) {
@@ -164,6 +185,10 @@ TEST(Strategies, DeepRecursionReportsNoMatchInsteadOfOverflowing) {
   // Single-character repetition needs no depth at all.
   EXPECT_TRUE(regex::Pattern("a*c").match(text, r).matched);
   EXPECT_EQ(regex::Pattern("[ab]").count(text.data(), text.data() + text.size()), 1000000u);
+  // Look-arounds nest calls in every strategy; recursing through one a
+  // million levels deep is abandoned too.
+  std::string as(1000000, 'a');
+  EXPECT_FALSE(regex::Pattern("(?=a(?R))", 0, regex::HeapStackMode).match(as, r).matched);
   // Left recursion never ends by itself: reported as no match in every mode.
   EXPECT_EQ(runAll("(?:(?R)|a)b", "ab"), "none");
 }
