@@ -227,8 +227,8 @@ const PatternText kGeneral[] = {
 
 template <class Engine, class... Args>
 void general(benchmark::State& state, Args... args) {
-  const PatternText& spec = kGeneral[state.range(0)];
-  Engine engine(std::vector<PatternText>{PatternText{spec.text, spec.flags | regex::Global | regex::CollectWholeMatches}},
+  const PatternText& general = kGeneral[state.range(0)];
+  Engine engine(std::vector<PatternText>{PatternText{general.text, general.flags | regex::Global | regex::CollectWholeMatches}},
                 args...);
   const std::string text = longText();
   size_t found = 0;

@@ -114,24 +114,24 @@ bool appendCandidateLayouts(double area, std::string& out) {
   return true;
 }
 
-double stirrupArea(StirrupKind kind, double factor, const StirrupSpec& spec, double spacing,
+double stirrupArea(StirrupKind kind, double factor, const StirrupSpec& stirrup, double spacing,
                    int referenceSpacing) {
-  const double d1 = spec.firstDiameter;
-  const double d2 = spec.secondDiameter;
+  const double d1 = stirrup.firstDiameter;
+  const double d2 = stirrup.secondDiameter;
   if (kind == StirrupKind::PerReferenceLength) {
-    return 0.785398 * (d1 * d1) * factor * spec.legs * referenceSpacing / spacing;
+    return 0.785398 * (d1 * d1) * factor * stirrup.legs * referenceSpacing / spacing;
   }
   if (d2 > 0) return factor * (d1 * d1 + d2 * d2) / spacing * 392.699;
   return factor / spacing * (d1 * d1) * 785.398;
 }
 
-void appendStirrupText(StirrupKind kind, double factor, const StirrupSpec& spec,
+void appendStirrupText(StirrupKind kind, double factor, const StirrupSpec& stirrup,
                        int referenceSpacing, std::string& out) {
-  appendRoundedPadded(out, stirrupArea(kind, factor, spec, spec.firstSpacing, referenceSpacing));
-  if (spec.secondSpacing > 0) {
+  appendRoundedPadded(out, stirrupArea(kind, factor, stirrup, stirrup.firstSpacing, referenceSpacing));
+  if (stirrup.secondSpacing > 0) {
     out += "/ ";
     appendRoundedPadded(out,
-                        stirrupArea(kind, factor, spec, spec.secondSpacing, referenceSpacing));
+                        stirrupArea(kind, factor, stirrup, stirrup.secondSpacing, referenceSpacing));
   }
 }
 

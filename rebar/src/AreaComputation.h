@@ -51,12 +51,12 @@ enum class StirrupKind { PerMetre, PerReferenceLength };
 //                         f / s × d1² × 785.398           without;
 //   per reference length  0.785398 × d1² × f × legs × referenceSpacing / s.
 // A spacing of 0 gives a non-finite value, which prints as "--".
-double stirrupArea(StirrupKind kind, double factor, const StirrupSpec& spec, double spacing,
+double stirrupArea(StirrupKind kind, double factor, const StirrupSpec& stirrup, double spacing,
                    int referenceSpacing);
 
 // Appends "%-5.f/ %-5.f" of the areas for both spacings when a second spacing
 // is given, else "%-5.f" of the area for the first.
-void appendStirrupText(StirrupKind kind, double factor, const StirrupSpec& spec,
+void appendStirrupText(StirrupKind kind, double factor, const StirrupSpec& stirrup,
                        int referenceSpacing, std::string& out);
 
 // Appends the five spacing schemes with, for each, the stirrups (diameters

@@ -154,28 +154,28 @@ bool RebarAreaCalculator::analyseStirrups(const std::string& text,
     auto field = [&](size_t n) -> std::string { return occurrences.at(k * kStirrupStride + n).str(); };
     auto grade = static_cast<GradeClass>(gradeClass(field(kStirrupGrade)));
     if (grade == rebarcalc::kUnknownGrade) continue;
-    rebarcalc::StirrupSpec spec;
-    spec.firstDiameter = rebarcalc::toReal(field(kStirrupFirstDiameter));
-    spec.secondDiameter = rebarcalc::toReal(field(kStirrupSecondDiameter));
-    spec.firstSpacing = rebarcalc::toReal(field(kStirrupFirstSpacing));
-    spec.secondSpacing = rebarcalc::toReal(field(kStirrupSecondSpacing));
-    spec.legs = std::trunc(rebarcalc::toReal(field(kStirrupLegs)));
+    rebarcalc::StirrupSpec stirrup;
+    stirrup.firstDiameter = rebarcalc::toReal(field(kStirrupFirstDiameter));
+    stirrup.secondDiameter = rebarcalc::toReal(field(kStirrupSecondDiameter));
+    stirrup.firstSpacing = rebarcalc::toReal(field(kStirrupFirstSpacing));
+    stirrup.secondSpacing = rebarcalc::toReal(field(kStirrupSecondSpacing));
+    stirrup.legs = std::trunc(rebarcalc::toReal(field(kStirrupLegs)));
     const double factor = rebarcalc::strengthFactor(grade);
     using rebarcalc::StirrupKind;
 
     actualPerMetre += rebarcalc::gradeLabel(grade);
-    rebarcalc::appendStirrupText(StirrupKind::PerMetre, 1.0, spec, referenceSpacing_,
+    rebarcalc::appendStirrupText(StirrupKind::PerMetre, 1.0, stirrup, referenceSpacing_,
                                  actualPerMetre);
     equivalentPerMetre += rebarcalc::gbk::kLabelHPB235;
-    rebarcalc::appendStirrupText(StirrupKind::PerMetre, factor, spec, referenceSpacing_,
+    rebarcalc::appendStirrupText(StirrupKind::PerMetre, factor, stirrup, referenceSpacing_,
                                  equivalentPerMetre);
     // Legs per reference length mean nothing for a stirrup of two diameters.
-    if (spec.legs > 0 && !(spec.secondDiameter > 0)) {
+    if (stirrup.legs > 0 && !(stirrup.secondDiameter > 0)) {
       actualPerReference += rebarcalc::gradeLabel(grade);
-      rebarcalc::appendStirrupText(StirrupKind::PerReferenceLength, 1.0, spec,
+      rebarcalc::appendStirrupText(StirrupKind::PerReferenceLength, 1.0, stirrup,
                                    referenceSpacing_, actualPerReference);
       equivalentPerReference += rebarcalc::gbk::kLabelHPB235;
-      rebarcalc::appendStirrupText(StirrupKind::PerReferenceLength, factor, spec,
+      rebarcalc::appendStirrupText(StirrupKind::PerReferenceLength, factor, stirrup,
                                    referenceSpacing_, equivalentPerReference);
     }
   }

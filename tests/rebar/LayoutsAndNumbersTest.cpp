@@ -58,29 +58,29 @@ TEST(CandidateLayouts, HugeAreasDoNotOverflow) {
 }
 
 TEST(StirrupArea, Formulas) {
-  StirrupSpec spec;
-  spec.firstDiameter = 10;
-  spec.legs = 4;
-  EXPECT_DOUBLE_EQ(stirrupArea(StirrupKind::PerMetre, 1.0, spec, 100, 100), 785.398);
-  EXPECT_DOUBLE_EQ(stirrupArea(StirrupKind::PerReferenceLength, 1.0, spec, 100, 150),
+  StirrupSpec stirrup;
+  stirrup.firstDiameter = 10;
+  stirrup.legs = 4;
+  EXPECT_DOUBLE_EQ(stirrupArea(StirrupKind::PerMetre, 1.0, stirrup, 100, 100), 785.398);
+  EXPECT_DOUBLE_EQ(stirrupArea(StirrupKind::PerReferenceLength, 1.0, stirrup, 100, 150),
                    0.785398 * 100 * 4 * 1.5);
-  spec.secondDiameter = 8;
-  EXPECT_DOUBLE_EQ(stirrupArea(StirrupKind::PerMetre, 2.0, spec, 200, 100),
+  stirrup.secondDiameter = 8;
+  EXPECT_DOUBLE_EQ(stirrupArea(StirrupKind::PerMetre, 2.0, stirrup, 200, 100),
                    2.0 * 164 / 200 * 392.699);
-  EXPECT_FALSE(std::isfinite(stirrupArea(StirrupKind::PerMetre, 1.0, spec, 0, 100)));
+  EXPECT_FALSE(std::isfinite(stirrupArea(StirrupKind::PerMetre, 1.0, stirrup, 0, 100)));
 }
 
 TEST(StirrupText, OneOrTwoSpacingsPaddedNeverCut) {
-  StirrupSpec spec;
-  spec.firstDiameter = 40;
-  spec.firstSpacing = 1;
+  StirrupSpec stirrup;
+  stirrup.firstDiameter = 40;
+  stirrup.firstSpacing = 1;
   std::string out;
-  appendStirrupText(StirrupKind::PerMetre, 1.0, spec, 100, out);
+  appendStirrupText(StirrupKind::PerMetre, 1.0, stirrup, 100, out);
   EXPECT_EQ(out, "1256637");
-  spec.firstSpacing = 1000;
-  spec.secondSpacing = 2000;
+  stirrup.firstSpacing = 1000;
+  stirrup.secondSpacing = 2000;
   out.clear();
-  appendStirrupText(StirrupKind::PerMetre, 1.0, spec, 100, out);
+  appendStirrupText(StirrupKind::PerMetre, 1.0, stirrup, 100, out);
   EXPECT_EQ(out, "1257 / 628  ");
 }
 
