@@ -1,0 +1,117 @@
+// Embedding API of the headless drawing host: what the drawhost program and
+// the tests use to open drawings, load plug-ins and drive the editor.
+//
+// There is one host per process (plug-ins see it through the interface in
+// hostapi/). Everything runs on the calling thread. Texts handed to the host
+// and the transcript are GBK; scripts are UTF-8 and converted on the way in.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class AcApDocument;
+class AcDbDatabase;
+
+namespace drawhost {
+
+// Result of an operation that can fail: ok, or an error text (UTF-8).
+struct Result {
+  bool ok = true;
+  std::string error;
+  static Result success() { return {}; }
+  static Result failure(std::string text) { return {false, std::move(text)}; }
+  explicit operator bool() const { return ok; }
+};
+
+// --- Documents ---------------------------------------------------------
+// A new document with an empty drawing (layer "0", model space, the usual
+// linetypes) that becomes current. Loaded plug-ins get the drawing-loaded
+// message. fileName is GBK; empty gives "DrawingN.dwg".
+AcApDocument* newDocument(const std::string& fileName = "");
+// Sends the drawing-unloaded message, tells document reactors, destroys the
+// document. Another open document becomes current.
+Result closeDocument(AcApDocument* doc);
+AcApDocument* currentDocument();
+Result setCurrentDocument(AcApDocument* doc);
+std::vector<AcApDocument*> documents();
+AcDbDatabase* database(AcApDocument* doc);
+// Sets the file name a document shows (after reading a drawing into it).
+void setDocumentFileName(AcApDocument* doc, const std::string& fileName);
+
+// --- Plug-ins ----------------------------------------------------------
+// Loads a plug-in file: enters it in the module table, loads it as a
+// shared library, checks acrxGetApiVersion, calls its attach step, sends
+// the initialise message and a drawing-loaded message per open document.
+// Errors: "cannot open plug-in FILE: no such file", "... is not a shared
+// library (...)", "... has no acrxEntryPoint", "... has no
+// acrxGetApiVersion", "... was built for interface version X, the host
+// implements Y", "... is already loaded".
+Result loadPlugin(const std::string& path);
+// Sends drawing-unloaded per document and the unload message, detaches and
+// unloads the library. Commands, monitors and reactors the plug-in left
+// registered are removed. name: the path given to loadPlugin or the file
+// name. A plug-in that did not unlock itself is refused unless force.
+Result unloadPlugin(const std::string& name, bool force = false);
+std::vector<std::string> loadedPlugins();
+// Unloads every plug-in and closes every document; the host is as new.
+void reset();
+
+// --- Commands ----------------------------------------------------------
+struct CommandInfo {
+  std::string group, globalName, localName;
+  int flags = 0;
+};
+// Every registered command, by group (in order of registration).
+std::vector<CommandInfo> registeredCommands();
+// Runs a command as if typed (GBK name); the input it reads comes from the
+// script being run, or is answered as Esc when none is.
+Result runCommand(const std::string& name);
+
+// --- Input script ------------------------------------------------------
+// Runs a script (UTF-8) in the current document. Errors name the script
+// and line: "FILE:LINE: text". The command running at an error gets Esc for
+// its remaining prompts, then the script stops.
+Result runScriptFile(const std::string& path);
+Result runScriptText(const std::string& text, const std::string& name = "<script>");
+// Reads actions from a stream one line at a time, as a user types them;
+// prompts are flushed to the transcript sink before each line is read.
+Result runInteractive(std::istream& in, const std::string& name = "<stdin>");
+
+// --- Output ------------------------------------------------------------
+// Transcript: everything printed on the command line (GBK). By default it
+// is kept in memory (transcript()); a sink receives it as it is printed.
+using TranscriptSink = std::function<void(std::string_view gbk)>;
+void setTranscriptSink(TranscriptSink sink);
+std::string transcript();
+void clearTranscript();
+// Texts of message boxes and alerts, in order (GBK).
+std::vector<std::string> messageBoxLog();
+void clearMessageBoxLog();
+// Called with each prompt (GBK) just before the script answers it; tests
+// use it to look at host state while a command waits.
+using PromptObserver = std::function<void(std::string_view prompt)>;
+void setPromptObserver(PromptObserver observer);
+
+// Counters of display work, for tests.
+struct DisplayCounters {
+  int regens = 0, updates = 0, flushes = 0;
+};
+DisplayCounters displayCounters();
+
+// System variables as the host keeps them (integers only; false if unknown).
+bool getIntVar(const std::string& name, int& value);
+bool setIntVar(const std::string& name, int value);
+
+// --- Text encoding -----------------------------------------------------
+// Conversions for the borders; invalid sequences become '?'.
+std::string utf8ToGbk(std::string_view utf8);
+std::string gbkToUtf8(std::string_view gbk);
+
+// Path of the running host program (what GetModuleFileNameA(null) gives).
+void setProgramPath(const std::string& path);
+
+}  // namespace drawhost
