@@ -1,0 +1,159 @@
+// drawhost: opens a drawing, loads plug-ins, runs an input script and writes the result.
+//
+//   drawhost [--load PLUGIN.arx ...] [--script FILE.scr] [--save OUT.dxf] [--svg OUT.svg]
+//            [--commands] [DRAWING.dxf]
+//
+// Without a drawing it starts a new one; without a script it reads actions from standard
+// input, one per line, as a user would type them (unless --commands alone was asked for). The
+// command-line transcript goes to standard output in UTF-8 as it is printed; warnings and
+// errors go to standard error. Outputs are produced in memory first and then written, each
+// through a temporary file, so an error never leaves a half-written file behind.
+//
+// Exit status: 0 done, 1 a drawing, plug-in, script or output failed, 2 wrong arguments.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "drawhost/host.h"
+#include "drawhost/io.h"
+#include "hostapi/hostapi.h"
+
+namespace {
+
+struct Options {
+  std::vector<std::string> plugins;
+  std::string script;
+  std::string saveDxf;
+  std::string saveSvg;
+  std::string drawing;
+  bool listCommands = false;
+};
+
+int fail(const std::string& message) {
+  std::cout.flush();
+  std::cerr << "drawhost: " << message << '\n';
+  drawhost::reset();
+  return 1;
+}
+
+std::string flagNames(int flags) {
+  std::string names;
+  auto add = [&](int bit, const char* name) {
+    if (flags & bit) names += names.empty() ? name : std::string(", ") + name;
+  };
+  add(AcEdCommandFlags::kTransparent, "transparent");
+  add(AcEdCommandFlags::kUsePickSet, "pickfirst");
+  add(AcEdCommandFlags::kRedraw, "redraw");
+  add(AcEdCommandFlags::kNoResourceModule, "no resource module");
+  if ((flags & AcEdCommandFlags::kTransparent) == 0)
+    names = names.empty() ? "modal" : "modal, " + names;
+  return names;
+}
+
+void listCommands() {
+  const std::vector<drawhost::CommandInfo> commands = drawhost::registeredCommands();
+  std::cout << "Registered commands: " << commands.size() << '\n';
+  std::string group;
+  bool first = true;
+  for (const drawhost::CommandInfo& command : commands) {
+    if (first || command.group != group) {
+      group = command.group;
+      first = false;
+      std::cout << "group " << drawhost::gbkToUtf8(group) << '\n';
+    }
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(command.flags));
+    std::cout << "  " << drawhost::gbkToUtf8(command.localName) << "  (global "
+              << drawhost::gbkToUtf8(command.globalName) << ")  flags " << flags << " "
+              << flagNames(command.flags) << '\n';
+  }
+}
+
+std::string programPath(const char* argv0) {
+  char buffer[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string(argv0);
+}
+
+int run(const Options& options) {
+  drawhost::setTranscriptSink([](std::string_view gbk) {
+    std::cout << drawhost::gbkToUtf8(std::string(gbk));
+    std::cout.flush();
+  });
+
+  const std::string documentName =
+      options.drawing.empty() ? std::string() : drawhost::utf8ToGbk(options.drawing);
+  AcApDocument* document = drawhost::newDocument(documentName);
+  if (!options.drawing.empty()) {
+    drawhost::ReadReport report;
+    const drawhost::Result read =
+        drawhost::readDxfFile(options.drawing, drawhost::database(document), &report);
+    for (const std::string& warning : report.warnings)
+      std::cerr << "drawhost: warning: " << options.drawing << ": " << warning << '\n';
+    if (!read) return fail(read.error);
+  }
+
+  for (const std::string& plugin : options.plugins) {
+    const drawhost::Result loaded = drawhost::loadPlugin(plugin);
+    if (!loaded) return fail(loaded.error);
+  }
+  if (options.listCommands) listCommands();
+
+  drawhost::Result ran;
+  if (!options.script.empty()) ran = drawhost::runScriptFile(options.script);
+  else if (!options.listCommands) ran = drawhost::runInteractive(std::cin, "<stdin>");
+  std::cout << '\n';
+  if (!ran) return fail(ran.error);
+
+  // Both outputs are made before either is written.
+  AcDbDatabase* db = drawhost::database(drawhost::currentDocument());
+  std::vector<std::string> warnings;
+  const std::string dxf = options.saveDxf.empty() ? std::string() : drawhost::dxfText(db, &warnings);
+  const std::string svg = options.saveSvg.empty() ? std::string() : drawhost::svgText(db);
+  for (const std::string& warning : warnings)
+    std::cerr << "drawhost: warning: " << options.saveDxf << ": " << warning << '\n';
+  if (!options.saveDxf.empty()) {
+    const drawhost::Result written = drawhost::writeFileAtomically(options.saveDxf, dxf);
+    if (!written) return fail(written.error);
+  }
+  if (!options.saveSvg.empty()) {
+    const drawhost::Result written = drawhost::writeFileAtomically(options.saveSvg, svg);
+    if (!written) return fail(written.error);
+  }
+  drawhost::reset();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "drawhost: the headless drawing host. Opens DRAWING.dxf (or a new drawing), loads the\n"
+      "plug-ins, runs the input script (or reads actions from standard input), prints the\n"
+      "command-line transcript and writes the drawing and its picture.",
+      "drawhost"};
+  Options options;
+  app.add_option("--load", options.plugins, "Plug-in to load (repeatable), in order")
+      ->type_name("PLUGIN.arx");
+  app.add_option("--script", options.script, "Input script to run, one action per line (UTF-8)")
+      ->type_name("FILE.scr");
+  app.add_option("--save", options.saveDxf, "Write the drawing (release 2000, code page 936)")
+      ->type_name("OUT.dxf");
+  app.add_option("--svg", options.saveSvg, "Write model space as a picture")->type_name("OUT.svg");
+  app.add_flag("--commands", options.listCommands,
+               "List every registered command by group, with global and local name and flags");
+  app.add_option("drawing", options.drawing, "Drawing to open; a new one when left out")
+      ->type_name("DRAWING.dxf");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? 0 : 2;
+  }
+  drawhost::setProgramPath(programPath(argv[0]));
+  return run(options);
+}

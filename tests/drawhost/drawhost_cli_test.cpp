@@ -1,0 +1,244 @@
+// The drawhost program end to end: arguments, drawings in and out, and that what it writes is
+// read by an independent reader (python3-ezdxf) without errors.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string sourceDir() {
+  const char* root = std::getenv("STRUCTKIT_SOURCE_DIR");
+  return root ? root : ".";
+}
+
+std::string samplePath() { return sourceDir() + "/samples/floorplan.dxf"; }
+
+std::string quote(const std::string& s) {
+  std::string out = "'";
+  for (const char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+void writeFile(const fs::path& path, const std::string& contents) {
+  std::ofstream(path, std::ios::binary) << contents;
+}
+
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+};
+
+class DrawhostProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) /
+           ("drawhost_cli_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path path(const std::string& name) const { return dir_ / name; }
+
+  // Runs the program with `input` as its standard input.
+  ProgramRun run(const std::vector<std::string>& args, const std::string& input = "") const {
+    std::string command = quote(DRAWHOST_PROGRAM);
+    for (const std::string& arg : args) command += " " + quote(arg);
+    const fs::path in = dir_ / "stdin.txt", out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
+    writeFile(in, input);
+    command += " <" + quote(in.string()) + " >" + quote(out.string()) + " 2>" + quote(err.string());
+    ProgramRun result;
+    const int raw = std::system(command.c_str());
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = readFile(out);
+    result.err = readFile(err);
+    return result;
+  }
+
+  // What ezdxf makes of a drawing file: audit results, encoding, counts and texts.
+  std::string ezdxfReport(const fs::path& dxf) const {
+    const fs::path script = dir_ / "audit.py", report = dir_ / "audit.txt";
+    writeFile(script,
+              "import sys\n"
+              "import ezdxf\n"
+              "doc = ezdxf.readfile(sys.argv[1])\n"
+              "auditor = doc.audit()\n"
+              "msp = doc.modelspace()\n"
+              "texts = [e.dxf.text for e in msp.query('TEXT')]\n"
+              "print('errors', len(auditor.errors))\n"
+              "print('fixes', len(auditor.fixes))\n"
+              "for e in auditor.errors: print('error', e.message)\n"
+              "print('encoding', doc.encoding)\n"
+              "print('entities', len(msp))\n"
+              "print('layers', len(doc.layers))\n"
+              "print('texts', ' '.join(texts))\n");
+    const std::string command = "/usr/bin/python3 " + quote(script.string()) + " " +
+                                quote(dxf.string()) + " >" + quote(report.string()) + " 2>&1";
+    const int status = std::system(command.c_str());  // the report says what went wrong
+    (void)status;
+    return readFile(report);
+  }
+
+  static bool haveEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") == 0; }
+
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(DrawhostProgram, HelpAndWrongArguments) {
+  ProgramRun r = run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* word : {"--load", "--script", "--save", "--svg", "--commands", "DRAWING.dxf"})
+    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+  r = run({"--bogus"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_FALSE(r.err.empty());
+}
+
+TEST_F(DrawhostProgram, SavesTheSampleSoThatAnIndependentReaderFindsNoError) {
+  writeFile(path("empty.scr"), "# nothing to do\n");
+  const ProgramRun r = run({"--script", path("empty.scr").string(), "--save", path("out.dxf").string(),
+                     "--svg", path("out.svg").string(), samplePath()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  ASSERT_TRUE(fs::exists(path("out.dxf")));
+  ASSERT_TRUE(fs::exists(path("out.svg")));
+  // No temporary file is left beside the outputs.
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 6);  // empty.scr, out.dxf, out.svg, stdin.txt, stdout.txt, stderr.txt
+
+  const std::string svg = readFile(path("out.svg"));
+  EXPECT_NE(svg.find("\xE5\xAE\xA2\xE5\x8E\x85"), std::string::npos);  // 客厅 in UTF-8
+  EXPECT_EQ(svg.find("<circle cx=\"15000\" cy=\"-9000\""), std::string::npos);  // frozen layer
+
+  if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const std::string report = ezdxfReport(path("out.dxf"));
+  EXPECT_NE(report.find("errors 0\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("fixes 0\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("encoding gbk\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("\xE5\xAE\xA2\xE5\x8E\x85"), std::string::npos) << report;  // 客厅
+  EXPECT_NE(report.find("2%%13225;4%%13222"), std::string::npos) << report;
+  // Same numbers of entities and layers as ezdxf finds in the sample itself.
+  const std::string original = ezdxfReport(samplePath());
+  auto line = [](const std::string& text, const std::string& key) {
+    const size_t at = text.find("\n" + key + " ");
+    return at == std::string::npos ? std::string() : text.substr(at, text.find('\n', at + 1) - at);
+  };
+  EXPECT_EQ(line(report, "entities"), line(original, "entities"));
+  EXPECT_EQ(line(report, "layers"), line(original, "layers"));
+}
+
+TEST_F(DrawhostProgram, ANewDrawingIsSavedWhenNoneIsGiven) {
+  writeFile(path("empty.scr"), "");
+  const ProgramRun r = run({"--script", path("empty.scr").string(), "--save", path("new.dxf").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const std::string report = ezdxfReport(path("new.dxf"));
+  EXPECT_NE(report.find("errors 0\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("entities 0\n"), std::string::npos) << report;
+}
+
+TEST_F(DrawhostProgram, BadInputEndsWithAMessageAndWritesNothing) {
+  writeFile(path("out.dxf"), "previous contents");
+  writeFile(path("empty.scr"), "");
+  writeFile(path("bad.dxf"), "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot-a-number\n0\nENDSEC\n0\nEOF\n");
+  writeFile(path("bad.scr"), "# a command nobody registered\nNO_SUCH_COMMAND_XYZ\n");
+  writeFile(path("notalib.arx"), "this is not a shared library");
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const std::string out = path("out.dxf").string(), svg = path("out.svg").string();
+  const Case cases[] = {
+      {"missing drawing", {"--save", out, "--svg", svg, path("nowhere.dxf").string()}, "cannot open drawing"},
+      {"malformed drawing", {"--save", out, "--svg", svg, path("bad.dxf").string()}, "bad.dxf: line 8: 'not-a-number' is not a number"},
+      {"missing plug-in", {"--load", path("none.arx").string(), "--save", out, samplePath()}, "none.arx"},
+      {"not a plug-in", {"--load", path("notalib.arx").string(), "--save", out, samplePath()}, "notalib.arx"},
+      {"bad script", {"--script", path("bad.scr").string(), "--save", out, "--svg", svg, samplePath()}, "bad.scr:2:"},
+      {"missing script", {"--script", path("none.scr").string(), "--save", out, samplePath()}, "none.scr"},
+      {"unwritable output", {"--script", path("empty.scr").string(), "--save", path("no/such/dir/x.dxf").string(), samplePath()}, "cannot write"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun r = run(c.args);
+    EXPECT_EQ(r.status, 1) << c.name << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << "\n" << r.err;
+    EXPECT_EQ(readFile(path("out.dxf")), "previous contents") << c.name;
+    EXPECT_FALSE(fs::exists(path("out.svg"))) << c.name;
+  }
+}
+
+TEST_F(DrawhostProgram, WarnsAboutWhatItSkips) {
+  writeFile(path("empty.scr"), "");
+  writeFile(path("hatch.dxf"),
+            "0\nSECTION\n2\nENTITIES\n0\nHATCH\n8\n0\n0\nLINE\n8\nNEW\n10\n0\n20\n0\n11\n1\n21\n1\n"
+            "0\nENDSEC\n0\nEOF\n");
+  const ProgramRun r = run({"--script", path("empty.scr").string(), "--save", path("out.dxf").string(),
+                     path("hatch.dxf").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("warning: " + path("hatch.dxf").string() +
+                       ": skipped entities of kinds the host does not keep: 1 HATCH"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(readFile(path("out.dxf")).find("\nLINE\n"), std::string::npos);
+}
+
+#ifdef TEST_PLUGIN
+TEST_F(DrawhostProgram, ListsTheCommandsOfALoadedPlugin) {
+  const ProgramRun r = run({"--load", TEST_PLUGIN, "--commands"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\ngroup HOSTTEST\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n  HT_HELLO  (global _HT_HELLO)  flags 0x1 transparent\n"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\n  HT_PICK  (global _HT_PICK)  flags 0x3 transparent, pickfirst\n"),
+            std::string::npos)
+      << r.out;
+}
+#endif
+
+#ifdef TEST_PLUGIN
+TEST_F(DrawhostProgram, RunsAPluginCommandFromAScriptAndSavesItsWork) {
+  writeFile(path("hello.scr"),
+            "# the test plug-in draws a line from 0,0 to 10,0\nHT_HELLO\nHT_TEXT\n\xE9\x92\xA2\xE7\xAD\x8B\n");
+  const ProgramRun r = run({"--load", TEST_PLUGIN, "--script", path("hello.scr").string(), "--save",
+                            path("out.dxf").string(), samplePath()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("HT_HELLO"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Hello from the test plug-in"), std::string::npos) << r.out;
+  // The script's UTF-8 reached the plug-in as GBK and came back to the terminal as UTF-8.
+  EXPECT_NE(r.out.find("[\xE9\x92\xA2\xE7\xAD\x8B]"), std::string::npos) << r.out;  // [钢筋]
+  const std::string saved = readFile(path("out.dxf"));
+  EXPECT_NE(saved.find("AcDbLine\n 10\n0.0\n 20\n0.0\n 30\n0.0\n 11\n10.0\n 21\n0.0\n"),
+            std::string::npos);
+  if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const std::string report = ezdxfReport(path("out.dxf"));
+  EXPECT_NE(report.find("errors 0\n"), std::string::npos) << report;
+}
+
+TEST_F(DrawhostProgram, ReadsActionsFromStandardInputWithoutAScript) {
+  const ProgramRun r = run({"--load", TEST_PLUGIN, "--save", path("out.dxf").string()}, "HT_HELLO\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Hello from the test plug-in"), std::string::npos) << r.out;
+  EXPECT_NE(readFile(path("out.dxf")).find("\nLINE\n"), std::string::npos);
+}
+#endif

@@ -1,0 +1,329 @@
+// The drawing-file reader and writer on their own, without a database.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "dxf_encoding.h"
+#include "dxf_reader.h"
+#include "dxf_writer.h"
+#include "gbk_texts.h"
+
+using namespace drawhost::dxf;
+
+namespace {
+
+std::string sampleText() {
+  const char* root = std::getenv("STRUCTKIT_SOURCE_DIR");
+  std::ifstream file(std::string(root ? root : ".") + "/samples/floorplan.dxf", std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+struct ReadResult {
+  bool ok = false;
+  DxfDrawing drawing;
+  DxfDiagnostics diagnostics;
+};
+
+ReadResult read(std::string_view text) {
+  ReadResult result;
+  DxfCollector collector(result.drawing);
+  result.ok = readDxf(text, collector, result.diagnostics);
+  return result;
+}
+
+// A file of release 2000 around the given entities.
+std::string wrap(const std::string& entities, const std::string& blocks = "",
+                 const std::string& version = "AC1015", const std::string& codePage = "ANSI_936") {
+  return "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\n" + version + "\n9\n$DWGCODEPAGE\n3\n" + codePage +
+         "\n0\nENDSEC\n0\nSECTION\n2\nBLOCKS\n" + blocks + "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" +
+         entities + "0\nENDSEC\n0\nEOF\n";
+}
+
+const DxfLayer* findLayer(const DxfDrawing& d, const std::string& name) {
+  for (const DxfLayer& layer : d.layers)
+    if (layer.name == name) return &layer;
+  return nullptr;
+}
+
+const DxfBlockDefinition* findBlock(const DxfDrawing& d, const std::string& name) {
+  for (const DxfBlockDefinition& block : d.blocks)
+    if (block.block.name == name) return &block;
+  return nullptr;
+}
+
+std::vector<std::string> texts(const std::vector<DxfEntity>& entities) {
+  std::vector<std::string> out;
+  for (const DxfEntity& e : entities)
+    if (e.kind == EntityKind::Text || e.kind == EntityKind::MText) out.push_back(e.text);
+  return out;
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+}  // namespace
+
+TEST(DxfReader, ReadsTheSampleFloorPlan) {
+  const ReadResult r = read(sampleText());
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  const DxfDrawing& d = r.drawing;
+  EXPECT_EQ(d.header.version, "AC1015");
+  EXPECT_EQ(d.header.codePage, "ANSI_936");
+
+  const DxfLayer* title = findLayer(d, "TITLE");
+  const DxfLayer* furniture = findLayer(d, "FURNITURE");
+  const DxfLayer* aux = findLayer(d, "DEFPOINTS_AUX");
+  const DxfLayer* axis = findLayer(d, "AXIS");
+  const DxfLayer* column = findLayer(d, "COLUMN");
+  ASSERT_TRUE(title && furniture && aux && axis && column);
+  EXPECT_TRUE(title->locked);
+  EXPECT_FALSE(title->frozen);
+  EXPECT_TRUE(furniture->frozen);
+  EXPECT_TRUE(aux->off);
+  EXPECT_FALSE(aux->plottable);
+  EXPECT_EQ(aux->colour, 9);
+  EXPECT_EQ(axis->colour, 1);
+  EXPECT_EQ(axis->linetype, "CENTER");
+  EXPECT_EQ(column->lineweight, 35);
+
+  const DxfBlockDefinition* tag = findBlock(d, "COLTAG");
+  const DxfBlockDefinition* mark = findBlock(d, "BEAMMARK");
+  ASSERT_TRUE(tag && mark);
+  EXPECT_EQ(std::count_if(tag->entities.begin(), tag->entities.end(),
+                          [](const DxfEntity& e) { return e.kind == EntityKind::AttributeDefinition; }),
+            2);
+  EXPECT_TRUE(contains(texts(mark->entities), "4%%13225"));
+
+  const auto reference = std::find_if(d.entities.begin(), d.entities.end(), [](const DxfEntity& e) {
+    return e.kind == EntityKind::Insert && e.block == "COLTAG";
+  });
+  ASSERT_NE(reference, d.entities.end());
+  ASSERT_EQ(reference->attributes.size(), 2u);
+  EXPECT_EQ(reference->attributes[0].tag, "NAME");
+  EXPECT_EQ(reference->attributes[1].text, "12%%13225");
+
+  const std::vector<std::string> modelTexts = texts(d.entities);
+  for (const char* annotation : {"4%%13225", "2%%13225;4%%13222", "%%13010@100/200(4)", "G1.5-1.0",
+                                 "12-8-12", gbk::kLivingRoom, gbk::kStairs, gbk::kTitle})
+    EXPECT_TRUE(contains(modelTexts, annotation)) << annotation;
+  const bool hasNotes = std::any_of(d.entities.begin(), d.entities.end(), [](const DxfEntity& e) {
+    return e.kind == EntityKind::MText && e.text.rfind(gbk::kNotes, 0) == 0;
+  });
+  EXPECT_TRUE(hasNotes);
+  const bool hasBulge = std::any_of(d.entities.begin(), d.entities.end(), [](const DxfEntity& e) {
+    return std::any_of(e.vertices.begin(), e.vertices.end(), [](const Vertex& v) { return v.bulge < 0; });
+  });
+  EXPECT_TRUE(hasBulge);
+  EXPECT_TRUE(r.diagnostics.warnings.empty());
+}
+
+struct MalformedCase {
+  const char* name;
+  std::string text;
+  const char* error;
+};
+
+TEST(DxfReader, RefusesMalformedFilesNamingTheLine) {
+  const std::string line = "0\nLINE\n8\n0\n10\n1\n20\n2\n11\n3\n21\n4\n";
+  const MalformedCase cases[] = {
+      {"coordinate", wrap("0\nLINE\n8\n0\n10\nabc\n"), "line 30: 'abc' is not a number (group code 10)"},
+      {"infinite", wrap("0\nCIRCLE\n10\n1e999\n"), "is not a number"},
+      {"group code", wrap("0\nLINE\nxx\n0\n"), "line 27: expected a group code, found 'xx'"},
+      {"integer", wrap("0\nLINE\n62\n1.5\n"), "'1.5' is not an integer (group code 62)"},
+      {"no value", "0\nSECTION\n2", "group code 2 has no value"},
+      {"no EOF", wrap(line).substr(0, wrap(line).size() - 6), "without EOF"},
+      {"cut in section", "0\nSECTION\n2\nENTITIES\n" + line, "ends inside a list of entities"},
+      {"no ENDBLK", wrap("", "0\nBLOCK\n2\nB\n0\nSECTION\n"), "block 'B' has no ENDBLK"},
+      {"undefined block", wrap("0\nINSERT\n2\nNOPE\n"), "block 'NOPE' is referenced but never defined"},
+      {"self reference", wrap("", "0\nBLOCK\n2\nA\n0\nINSERT\n2\nA\n0\nENDBLK\n"), "contains a reference to itself"},
+      {"indirect cycle",
+       wrap("", "0\nBLOCK\n2\nA\n0\nINSERT\n2\nB\n0\nENDBLK\n0\nBLOCK\n2\nB\n0\nINSERT\n2\nA\n0\nENDBLK\n"),
+       "contains a reference to itself"},
+      {"attribute sequence", wrap("0\nINSERT\n2\nB\n66\n1\n0\nLINE\n"), "expected ATTRIB or SEQEND"},
+      {"stray pair", "5\nAB\n0\nEOF\n", "expected SECTION or EOF"},
+      {"binary", std::string(7, 'X') + std::string(" Binary DXF\r\n\x1a\0", 15) + "rest", "binary drawing files"},
+      {"huge code", wrap("0\nLINE\n99999\n0\n"), "expected a group code"},
+  };
+  for (const MalformedCase& c : cases) {
+    const ReadResult r = read(c.text);
+    EXPECT_FALSE(r.ok) << c.name;
+    EXPECT_NE(r.diagnostics.error.find(c.error), std::string::npos)
+        << c.name << ": " << r.diagnostics.error;
+  }
+}
+
+TEST(DxfReader, SkipsAndCountsWhatTheHostDoesNotKeep) {
+  const std::string hatch = "0\nHATCH\n8\n0\n91\n1\n";
+  const ReadResult r = read(wrap(hatch + hatch + "0\nDIMENSION\n2\n*D1\n0\nPOINT\n10\n1\n20\n2\n"
+                                 "0\nLINE\n67\n1\n10\n0\n"));
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  ASSERT_EQ(r.drawing.entities.size(), 1u);
+  EXPECT_EQ(r.drawing.entities[0].kind, EntityKind::Point);
+  ASSERT_EQ(r.diagnostics.warnings.size(), 2u);
+  EXPECT_EQ(r.diagnostics.warnings[0],
+            "skipped entities of kinds the host does not keep: 1 DIMENSION, 2 HATCH");
+  EXPECT_EQ(r.diagnostics.warnings[1], "skipped 1 paper-space entities");
+}
+
+TEST(DxfReader, ConvertsTextToGbk) {
+  // Newer files hold UTF-8.
+  ReadResult r = read(wrap("0\nTEXT\n1\n客厅\n", "", "AC1027", "ANSI_1252"));
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  EXPECT_EQ(r.drawing.entities.at(0).text, gbk::kLivingRoom);
+  // Escapes become the character when GBK holds it, and stay otherwise.
+  r = read(wrap("0\nTEXT\n1\n\\U+5BA2\\U+5385 \\U+1F600\n"));
+  EXPECT_EQ(r.drawing.entities.at(0).text, std::string(gbk::kLivingRoom) + " \\U+1F600");
+  // Another code page is converted.
+  r = read(wrap("0\nTEXT\n1\nCaf\xE9\n", "", "AC1015", "ANSI_1252"));
+  EXPECT_EQ(r.drawing.entities.at(0).text, "Caf\xA8\xA6");  // é in GBK
+  // A double-byte character whose second byte is '\' or '^' is not an escape.
+  const std::string tricky = std::string(gbk::kBackslashTrail) + "U+5BA2" + gbk::kCaretTrail + "J";
+  r = read(wrap("0\nTEXT\n1\n" + tricky + "\n"));
+  EXPECT_EQ(r.drawing.entities.at(0).text, tricky);
+  // Carets stand for control characters and for themselves.
+  r = read(wrap("0\nTEXT\n1\na^Jb^ c\n"));
+  EXPECT_EQ(r.drawing.entities.at(0).text, "a\nb^c");
+}
+
+TEST(DxfReader, NamesCompareWithoutCaseButDoubleByteCharactersStayDistinct) {
+  const std::string layers = "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n"
+                             "0\nLAYER\n2\nbeam\n0\nLAYER\n2\nBEAM\n"
+                             "0\nLAYER\n2\n" + std::string(gbk::kTrailUpperA) + "\n"
+                             "0\nLAYER\n2\n" + std::string(gbk::kTrailLowerA) + "\n"
+                             "0\nENDTAB\n0\nENDSEC\n0\nEOF\n";
+  const ReadResult r = read(layers);
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  ASSERT_EQ(r.drawing.layers.size(), 3u);
+  EXPECT_EQ(r.drawing.layers[0].name, "beam");
+  EXPECT_EQ(r.drawing.layers[2].name, gbk::kTrailLowerA);
+  ASSERT_EQ(r.diagnostics.warnings.size(), 1u);
+  EXPECT_EQ(r.diagnostics.warnings[0], "line 13: duplicate layer 'BEAM' skipped");
+  EXPECT_EQ(nameKey(std::string("a") + gbk::kTrailLowerA + "b"), std::string("A") + gbk::kTrailLowerA + "B");
+}
+
+TEST(DxfReader, BringsMirroredAndOldStyleEntitiesIntoWorldCoordinates) {
+  const ReadResult r = read(wrap(
+      "0\nARC\n10\n5\n20\n1\n40\n2\n50\n0\n51\n90\n230\n-1\n"
+      "0\nPOLYLINE\n66\n1\n70\n1\n10\n0\n20\n0\n0\nVERTEX\n10\n0\n20\n0\n42\n1\n0\nVERTEX\n10\n4\n20\n0\n"
+      "0\nSEQEND\n"
+      "0\nMTEXT\n10\n0\n20\n0\n1\nx\n11\n0\n21\n1\n"));
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  ASSERT_EQ(r.drawing.entities.size(), 3u);
+  const DxfEntity& arc = r.drawing.entities[0];
+  EXPECT_DOUBLE_EQ(arc.p.x, -5);
+  EXPECT_DOUBLE_EQ(arc.startAngle, 90);
+  EXPECT_DOUBLE_EQ(arc.endAngle, 180);
+  const DxfEntity& polyline = r.drawing.entities[1];
+  EXPECT_EQ(polyline.kind, EntityKind::Polyline);
+  EXPECT_TRUE(polyline.closed);
+  ASSERT_EQ(polyline.vertices.size(), 2u);
+  EXPECT_DOUBLE_EQ(polyline.vertices[0].bulge, 1);
+  EXPECT_DOUBLE_EQ(r.drawing.entities[2].rotation, 90);
+}
+
+TEST(DxfReader, RefusesBlocksThatMultiplyBeyondReason) {
+  // Nine levels of ten references each: a billion lines from a file of a few kilobytes.
+  std::string blocks;
+  for (int level = 0; level < 9; ++level) {
+    blocks += "0\nBLOCK\n2\nB" + std::to_string(level) + "\n";
+    for (int i = 0; i < 10; ++i) blocks += "0\nINSERT\n2\nB" + std::to_string(level + 1) + "\n";
+    blocks += "0\nENDBLK\n";
+  }
+  blocks += "0\nBLOCK\n2\nB9\n0\nLINE\n0\nENDBLK\n";
+  ReadResult r = read(wrap("0\nINSERT\n2\nB0\n", blocks));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.diagnostics.error.find("the block references expand to more than 10000000 entities"),
+            std::string::npos)
+      << r.diagnostics.error;
+  // Six levels (a million lines) are a large drawing, not an attack.
+  r = read(wrap("0\nINSERT\n2\nB3\n", blocks));
+  EXPECT_TRUE(r.ok) << r.diagnostics.error;
+}
+
+TEST(DxfReader, FollowsLongChainsOfBlocksWithoutRecursion) {
+  constexpr int kBlocks = 50000;
+  std::string blocks;
+  for (int i = 0; i < kBlocks; ++i)
+    blocks += "0\nBLOCK\n2\nC" + std::to_string(i) + "\n0\nINSERT\n2\nC" + std::to_string(i + 1) +
+              "\n0\nENDBLK\n";
+  blocks += "0\nBLOCK\n2\nC" + std::to_string(kBlocks) + "\n0\nINSERT\n2\nC0\n0\nENDBLK\n";
+  const ReadResult r = read(wrap("0\nINSERT\n2\nC0\n", blocks));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.diagnostics.error.find("contains a reference to itself"), std::string::npos)
+      << r.diagnostics.error;
+}
+
+TEST(DxfReader, SurvivesAHugeVertexCount) {
+  // The count in the file is not trusted for allocation.
+  const ReadResult r = read(wrap("0\nLWPOLYLINE\n90\n2000000000\n10\n1\n20\n1\n"));
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  EXPECT_EQ(r.drawing.entities.at(0).vertices.size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(DxfWriter, RoundTripKeepsEverythingTheReaderReads) {
+  const ReadResult first = read(sampleText());
+  ASSERT_TRUE(first.ok);
+  const std::string written = writeDxf(first.drawing);
+  const ReadResult second = read(written);
+  ASSERT_TRUE(second.ok) << second.diagnostics.error;
+  const DxfDrawing& a = first.drawing;
+  const DxfDrawing& b = second.drawing;
+  ASSERT_EQ(a.entities.size(), b.entities.size());
+  ASSERT_EQ(a.blocks.size(), b.blocks.size());
+  for (size_t i = 0; i < a.entities.size(); ++i) {
+    EXPECT_EQ(a.entities[i].kind, b.entities[i].kind) << i;
+    EXPECT_EQ(a.entities[i].layer, b.entities[i].layer) << i;
+    EXPECT_EQ(a.entities[i].text, b.entities[i].text) << i;
+    EXPECT_EQ(a.entities[i].p.x, b.entities[i].p.x) << i;
+    EXPECT_EQ(a.entities[i].p.y, b.entities[i].p.y) << i;
+    EXPECT_EQ(a.entities[i].attributes.size(), b.entities[i].attributes.size()) << i;
+    EXPECT_EQ(a.entities[i].vertices.size(), b.entities[i].vertices.size()) << i;
+  }
+  // The written form is a fixed point: writing what was read from it changes nothing.
+  EXPECT_EQ(writeDxf(b), written);
+  EXPECT_NE(written.find("$DWGCODEPAGE\n  3\nANSI_936\n"), std::string::npos);
+  EXPECT_NE(written.find("$ACADVER\n  1\nAC1015\n"), std::string::npos);
+}
+
+TEST(DxfWriter, KeepsTheLineStructureWhateverTheTextHolds) {
+  DxfDrawing d;
+  DxfEntity text;
+  text.kind = EntityKind::Text;
+  text.text = std::string("one\ntwo\r^") + gbk::kCaretTrail + "\x01";
+  d.entities.push_back(text);
+  // A multi-line text longer than a chunk, with double-byte characters across every boundary.
+  DxfEntity mtext;
+  mtext.kind = EntityKind::MText;
+  for (int i = 0; i < 200; ++i) mtext.text += (i % 7 == 0) ? "a" : gbk::kRebar;
+  d.entities.push_back(mtext);
+  const std::string written = writeDxf(d);
+  const ReadResult r = read(written);
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  ASSERT_EQ(r.drawing.entities.size(), 2u);
+  EXPECT_EQ(r.drawing.entities[0].text, text.text);
+  EXPECT_EQ(r.drawing.entities[1].text, mtext.text);
+  // Every chunk of the multi-line text starts on a character boundary.
+  size_t at = written.find("\nMTEXT\n");
+  ASSERT_NE(at, std::string::npos);
+  const size_t lastChunk = written.find("\n  1\n", at);
+  int chunks = 0;
+  while ((at = written.find("\n  3\n", at)) < lastChunk) {
+    ++chunks;
+    at += 5;
+    const size_t end = written.find('\n', at);
+    EXPECT_LE(end - at, 250u);
+    const std::string chunk = written.substr(at, end - at);
+    EXPECT_EQ(chunk.find_first_not_of("a\xB8\xD6\xBD\xEE"), std::string::npos);
+    EXPECT_TRUE(chunk[0] == 'a' || chunk.substr(0, 2) == "\xB8\xD6" || chunk.substr(0, 2) == "\xBD\xEE");
+  }
+  EXPECT_EQ(chunks, 2);  // 713 bytes: two chunks of code 3 and the rest in code 1
+}
