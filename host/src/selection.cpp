@@ -209,6 +209,21 @@ double pickDistance(AcDbStub* stub, const AcGeMatrix3d& m, const AcGePoint3d& pt
   return best;
 }
 
+// Visits the displayed model-space entities whose cached extents come within
+// tol of pt, with a fresh pick budget for the whole look-up.
+template <typename Visit>
+void forEachDisplayedNear(AcDbDatabase* db, const AcGePoint3d& pt, double tol, Visit visit) {
+  const auto& entities = modelSpace(db)->entities;
+  const auto& extents = modelSpaceExtents(db);
+  gPickBudget = kPickBudget;
+  for (size_t i = 0; i < entities.size(); ++i) {
+    AcDbStub* s = entities[i];
+    if (beyond(extents[i], pt, tol) || !isDisplayed(static_cast<AcDbEntity*>(s->object)))
+      continue;
+    visit(s);
+  }
+}
+
 }  // namespace
 
 bool pickAt(AcDbDatabase* db, const AcGePoint3d& pt, double tol, bool descend,
@@ -219,13 +234,7 @@ bool pickAt(AcDbDatabase* db, const AcGePoint3d& pt, double tol, bool descend,
   std::vector<AcDbStub*> candidate;
   AcGeMatrix3d xf;
   std::vector<Prim> scratch;
-  const auto& entities = modelSpace(db)->entities;
-  const auto& extents = modelSpaceExtents(db);
-  gPickBudget = kPickBudget;
-  for (size_t i = 0; i < entities.size(); ++i) {
-    AcDbStub* s = entities[i];
-    if (beyond(extents[i], pt, tol) || !isDisplayed(static_cast<AcDbEntity*>(s->object)))
-      continue;
+  forEachDisplayedNear(db, pt, tol, [&](AcDbStub* s) {
     double d = pickDistance(s, AcGeMatrix3d(), pt, tol, descend, candidate, xf, 0, scratch);
     if (d <= best && (!found || d < best)) {
       best = d;
@@ -233,7 +242,7 @@ bool pickAt(AcDbDatabase* db, const AcGePoint3d& pt, double tol, bool descend,
       path = candidate;
       if (innerXform) *innerXform = xf;
     }
-  }
+  });
   return found;
 }
 
@@ -245,16 +254,10 @@ void entitiesUnder(AcDbDatabase* db, const AcGePoint3d& pt, double tol,
   std::vector<AcDbStub*> path;
   AcGeMatrix3d xf;
   std::vector<Prim> scratch;
-  const auto& entities = modelSpace(db)->entities;
-  const auto& extents = modelSpaceExtents(db);
-  gPickBudget = kPickBudget;
-  for (size_t i = 0; i < entities.size(); ++i) {
-    AcDbStub* s = entities[i];
-    if (beyond(extents[i], pt, tol) || !isDisplayed(static_cast<AcDbEntity*>(s->object)))
-      continue;
+  forEachDisplayedNear(db, pt, tol, [&](AcDbStub* s) {
     double d = pickDistance(s, AcGeMatrix3d(), pt, tol, true, path, xf, 0, scratch);
     if (d <= tol) hits.push_back({d, path});
-  }
+  });
   std::stable_sort(hits.begin(), hits.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (auto& h : hits) paths.push_back(std::move(h.second));
