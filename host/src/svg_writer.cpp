@@ -77,7 +77,7 @@ struct Context {
 
 class SvgWriter {
  public:
-  explicit SvgWriter(const DxfDrawing& drawing) : drawing_(drawing) {
+  explicit SvgWriter(const DxfDrawing& drawing) {
     for (const DxfLayer& layer : drawing.layers)
       layers_[nameKey(layer.name)] = {layer.colour, !layer.off && !layer.frozen, layer.frozen};
     for (const DxfBlockDefinition& block : drawing.blocks) blocks_[nameKey(block.block.name)] = &block;
@@ -352,7 +352,6 @@ class SvgWriter {
     minY_ = std::min(minY_, y), maxY_ = std::max(maxY_, y);
   }
 
-  const DxfDrawing& drawing_;
   std::map<std::string, LayerLook> layers_;
   std::map<std::string, const DxfBlockDefinition*> blocks_;
   double minX_ = 1e300, minY_ = 1e300, maxX_ = -1e300, maxY_ = -1e300;
