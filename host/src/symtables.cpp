@@ -90,22 +90,33 @@ AcDbSymbolTableIterator::AcDbSymbolTableIterator(const AcDbRecordList* list, boo
 }
 AcDbSymbolTableIterator::~AcDbSymbolTableIterator() = default;
 
+namespace {
+// Both table iterators walk a vector of stubs by index; these keep their
+// movement rules in one place. An index outside the vector means done.
+bool pastEnd(const std::vector<AcDbStub*>& stubs, int index) {
+  return index < 0 || index >= static_cast<int>(stubs.size());
+}
+
+void skipErased(const std::vector<AcDbStub*>& stubs, int& index, bool forward) {
+  while (!pastEnd(stubs, index) && stubs[index]->object->isErased()) index += forward ? 1 : -1;
+}
+
+int startIndex(const std::vector<AcDbStub*>& stubs, bool atBeginning) {
+  return atBeginning ? 0 : static_cast<int>(stubs.size()) - 1;
+}
+}  // namespace
+
 void AcDbSymbolTableIterator::skip(bool forward) {
-  if (!skipDeleted_) return;
-  int n = static_cast<int>(list_->records.size());
-  while (index_ >= 0 && index_ < n && list_->records[index_]->object->isErased())
-    index_ += forward ? 1 : -1;
+  if (skipDeleted_) skipErased(list_->records, index_, forward);
 }
 
 void AcDbSymbolTableIterator::start(bool atBeginning, bool skipDeleted) {
   skipDeleted_ = skipDeleted;
-  index_ = atBeginning ? 0 : static_cast<int>(list_->records.size()) - 1;
+  index_ = startIndex(list_->records, atBeginning);
   skip(atBeginning);
 }
 
-bool AcDbSymbolTableIterator::done() const {
-  return index_ < 0 || index_ >= static_cast<int>(list_->records.size());
-}
+bool AcDbSymbolTableIterator::done() const { return pastEnd(list_->records, index_); }
 
 void AcDbSymbolTableIterator::step(bool forward, bool skipDeleted) {
   if (done()) return;
@@ -419,19 +430,14 @@ AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator(const AcDbEntityList*
 }
 
 void AcDbBlockTableRecordIterator::skip(bool forward) {
-  if (!skipDeleted_) return;
-  int n = static_cast<int>(list_->entities.size());
-  while (index_ >= 0 && index_ < n && list_->entities[index_]->object->isErased())
-    index_ += forward ? 1 : -1;
+  if (skipDeleted_) skipErased(list_->entities, index_, forward);
 }
 void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
   skipDeleted_ = skipDeleted;
-  index_ = atBeginning ? 0 : static_cast<int>(list_->entities.size()) - 1;
+  index_ = startIndex(list_->entities, atBeginning);
   skip(atBeginning);
 }
-bool AcDbBlockTableRecordIterator::done() const {
-  return index_ < 0 || index_ >= static_cast<int>(list_->entities.size());
-}
+bool AcDbBlockTableRecordIterator::done() const { return pastEnd(list_->entities, index_); }
 void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
   if (done()) return;
   skipDeleted_ = skipDeleted;
