@@ -11,7 +11,7 @@
 
 #include "drawhost/host.h"
 #include "hostapi/hostapi.h"
-#include "internal.h"
+#include "editor/editor.h"
 
 namespace {
 

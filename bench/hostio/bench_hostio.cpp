@@ -11,8 +11,8 @@
 
 #include "drawhost/host.h"
 #include "drawhost/io.h"
-#include "dxf_reader.h"
-#include "dxf_writer.h"
+#include "io/dxf_reader.h"
+#include "io/dxf_writer.h"
 #include "hostapi/hostapi.h"
 
 #ifdef HOSTIO_WITH_DXFLIB

@@ -9,9 +9,9 @@
 
 #include "drawhost/host.h"
 #include "drawhost/io.h"
-#include "dxf_reader.h"
-#include "dxf_writer.h"
-#include "svg_writer.h"
+#include "io/dxf_reader.h"
+#include "io/dxf_writer.h"
+#include "io/svg_writer.h"
 
 using namespace drawhost::dxf;
 

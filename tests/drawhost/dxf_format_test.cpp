@@ -7,9 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "dxf_encoding.h"
-#include "dxf_reader.h"
-#include "dxf_writer.h"
+#include "io/dxf_text.h"
+#include "io/dxf_reader.h"
+#include "io/dxf_writer.h"
 #include "gbk_texts.h"
 
 using namespace drawhost::dxf;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "gbk_texts.h"
-#include "svg_writer.h"
+#include "io/svg_writer.h"
 
 using namespace drawhost::dxf;
 

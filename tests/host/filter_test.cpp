@@ -5,7 +5,7 @@
 #include <random>
 
 #include "fixture.h"
-#include "internal.h"
+#include "editor/editor.h"
 
 namespace hosttest {
 namespace {

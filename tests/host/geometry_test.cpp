@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "fixture.h"
-#include "internal.h"
+#include "editor/editor.h"
 
 namespace hosttest {
 namespace {

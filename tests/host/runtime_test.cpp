@@ -263,7 +263,9 @@ TEST_F(RuntimeTest, EncodingAtTheBorders) {
   EXPECT_EQ(drawhost::utf8ToGbk(utf8), gbk);
   EXPECT_EQ(drawhost::gbkToUtf8(gbk), utf8);
   EXPECT_EQ(drawhost::utf8ToGbk("plain"), "plain");
-  EXPECT_EQ(drawhost::gbkToUtf8("\xB9"), "?");  // a lone lead byte
+  // One policy at every border: nothing undecodable goes out, nothing is lost coming in.
+  EXPECT_EQ(drawhost::gbkToUtf8("\xB9"), "\xEF\xBF\xBD");  // a lone lead byte: U+FFFD
+  EXPECT_EQ(drawhost::utf8ToGbk("\xF0\x9F\x98\x80"), "\\U+D83D\\U+DE00");  // U+1F600
 }
 
 }  // namespace

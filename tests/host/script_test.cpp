@@ -1,7 +1,7 @@
 // The script reader: how lines become actions, and how the top level treats
 // lines no prompt is waiting for.
 #include "fixture.h"
-#include "script.h"
+#include "editor/editor.h"
 
 namespace hosttest {
 namespace {

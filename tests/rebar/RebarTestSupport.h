@@ -7,8 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "GbkUtf8.h"
+#include "io/text_encoding.h"
 #include "rebar/RebarAreaCalculator.h"
+
+inline std::string toGbk(std::string_view utf8) { return drawhost::text::utf8ToGbk(utf8); }
+inline std::string toUtf8(std::string_view gbk) { return drawhost::text::gbkToUtf8(gbk); }
 
 // Success when `input` (UTF-8) analyses to exactly `expected` (UTF-8, compared
 // as GBK bytes).

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "GbkUtf8.h"
+#include "io/text_encoding.h"
 #include "rebar/RebarAreaCalculator.h"
 
 namespace {
@@ -98,8 +98,28 @@ Options parseOptions(int argc, char** argv) {
   return options;
 }
 
+using drawhost::text::gbkToUtf8;
+using drawhost::text::utf8ToGbk;
+
+// A text as the drawing would hold it: GBK bytes as given with --gbk, else
+// converted (a character GBK lacks becomes the drawing's \U+XXXX escape).
 std::string toAnalysedBytes(const Options& options, const std::string& text) {
-  return options.gbkInput ? text : toGbk(text);
+  return options.gbkInput ? text : utf8ToGbk(text);
+}
+
+// Batch output keeps each result on one line: "\" as "\\", line feeds as "\n".
+// In UTF-8 those bytes occur only as those characters.
+std::string onOneLine(std::string_view utf8) {
+  std::string out;
+  for (char c : utf8) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
 }
 
 int runBatch(const Options& options, const RebarAreaCalculator& calculator) {
@@ -107,8 +127,7 @@ int runBatch(const Options& options, const RebarAreaCalculator& calculator) {
   std::string result;
   while (std::getline(std::cin, line)) {
     if (calculator.analyse(toAnalysedBytes(options, line), result)) {
-      std::string out;
-      gbkToUtf8(result, out, /*oneLine=*/true);
+      std::string out = onOneLine(gbkToUtf8(result));
       out += '\n';
       std::fwrite(out.data(), 1, out.size(), stdout);
     } else {
@@ -125,9 +144,9 @@ int runTexts(const Options& options, const RebarAreaCalculator& calculator) {
     if (!first) std::fputc('\n', stdout);
     first = false;
     std::string result;
-    std::string shown = options.gbkInput ? toUtf8(text) : text;
+    std::string shown = options.gbkInput ? gbkToUtf8(text) : text;
     if (calculator.analyse(toAnalysedBytes(options, text), result)) {
-      std::printf("%s\n%s\n", shown.c_str(), toUtf8(result).c_str());
+      std::printf("%s\n%s\n", shown.c_str(), gbkToUtf8(result).c_str());
     } else {
       std::printf("%s\n(no annotation: not a bar group, stirrup, stirrup demand or area triple)\n",
                   shown.c_str());

@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 class AcApDocument;
 class AcDbDatabase;
 
@@ -115,3 +118,5 @@ std::string gbkToUtf8(std::string_view gbk);
 void setProgramPath(const std::string& path);
 
 }  // namespace drawhost
+
+#pragma GCC visibility pop

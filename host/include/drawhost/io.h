@@ -21,6 +21,9 @@
 
 #include "drawhost/host.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 class AcDbDatabase;
 
 namespace drawhost {
@@ -49,3 +52,5 @@ Result writeSvgFile(const std::string& path, AcDbDatabase* db);
 Result writeFileAtomically(const std::string& path, std::string_view contents);
 
 }  // namespace drawhost
+
+#pragma GCC visibility pop

@@ -10,6 +10,9 @@
 #include "hostapi/database.h"
 #include "hostapi/winshim.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 typedef void (*AcRxFunctionPtr)();
 
 // Command flags.
@@ -73,3 +76,5 @@ bool acedRegisterFilterWinMsg(AcedFilterWinMsgFn fn);
 bool acedRemoveFilterWinMsg(AcedFilterWinMsgFn fn);
 // The host's main window (a stand-in handle, never null).
 HWND adsw_acadMainWnd();
+
+#pragma GCC visibility pop

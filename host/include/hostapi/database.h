@@ -21,6 +21,9 @@
 #include "hostapi/geometry.h"
 #include "hostapi/rxclass.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 class AcDbDatabase;
 class AcDbObject;
 class AcDbEntity;
@@ -160,6 +163,8 @@ class AcDbObject : public AcRxObject {
   bool canWrite() const { return stub_ == nullptr || writer_; }
 
  private:
+  // Tells the host's spatial look-ups that this object may have moved.
+  void noteGeometry();
   AcDbStub* stub_ = nullptr;
 };
 
@@ -237,3 +242,5 @@ class AcDbHostApplicationServices {
   void setWorkingDatabase(AcDbDatabase* db);
 };
 AcDbHostApplicationServices* acdbHostApplicationServices();
+
+#pragma GCC visibility pop

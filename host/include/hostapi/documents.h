@@ -12,6 +12,9 @@
 #include "hostapi/database.h"
 #include "hostapi/winshim.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 class AcApDocument;
 class AcEdInputPointManager;
 
@@ -178,3 +181,5 @@ class AcEdInputPointManager {
   ~AcEdInputPointManager();
   Impl* impl_;
 };
+
+#pragma GCC visibility pop

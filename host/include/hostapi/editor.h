@@ -13,6 +13,9 @@
 
 #include "hostapi/resbuf.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 // Object selection.
 //   mode null        interactive selection: picks, boxes, window, crossing,
 //                    fence, all, previous, until Enter
@@ -93,3 +96,5 @@ int acedCmd(const AcEdResBuf* args);
 // Draws what is queued and updates the display.
 void acedUpdateDisplay();
 int acedRedraw(const AcEdName ent, int mode);
+
+#pragma GCC visibility pop

@@ -12,6 +12,9 @@
 
 #include "hostapi/database.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 struct AcDbExtents {
   AcGePoint3d minPoint{1e300, 1e300, 1e300};
   AcGePoint3d maxPoint{-1e300, -1e300, -1e300};
@@ -464,3 +467,5 @@ class AcDbRegion : public AcDbEntity {
  private:
   std::vector<std::vector<AcGePoint3d>> loops_;
 };
+
+#pragma GCC visibility pop

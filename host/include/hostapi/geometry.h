@@ -11,6 +11,9 @@
 #include <cstddef>
 #include <vector>
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 // Tolerance used by point comparisons and by the host's intersection code.
 struct AcGeTol {
   double equalPoint = 1e-10;
@@ -223,3 +226,5 @@ using AcGePoint3dArray = AcArray<AcGePoint3d>;
 using AcGePoint2dArray = AcArray<AcGePoint2d>;
 using AcGeDoubleArray = AcArray<double>;
 using AcDbVoidPtrArray = AcArray<void*>;
+
+#pragma GCC visibility pop

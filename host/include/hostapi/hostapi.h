@@ -12,3 +12,4 @@
 #include "hostapi/rxclass.h"
 #include "hostapi/symtables.h"
 #include "hostapi/winshim.h"
+

@@ -7,6 +7,9 @@
 
 #include "hostapi/database.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 class AcDbLayerStateManager {
  public:
   // Bits of the mask given to saveLayerState: which settings a state keeps.
@@ -73,3 +76,5 @@ class AcDbLayerStateManager {
   AcDbDatabase* db_;
   std::vector<LayerState> states_;
 };
+
+#pragma GCC visibility pop

@@ -22,6 +22,9 @@
 
 #include "hostapi/database.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 // Two-word name of an entity or a selection set. A set name whose two words
 // are both zero holds no set.
 typedef std::int64_t AcEdName[2];
@@ -128,3 +131,5 @@ int acedGetFunCode();
 // Arguments of the function being invoked (null when none).
 AcEdResBuf* acedGetArgs();
 int acedRetVoid();
+
+#pragma GCC visibility pop

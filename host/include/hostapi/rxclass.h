@@ -9,6 +9,9 @@
 
 #include <cstdint>
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 class AcRxClass;
 
 class AcRxObject {
@@ -124,3 +127,5 @@ AcRxDynamicLinker* acrxDynamicLinker();
 #define ACRX_ENTRY_EXPORT extern "C" __attribute__((visibility("default")))
 typedef AcRx::AppRetCode (*AcRxEntryPointFunc)(AcRx::AppMsgCode msg, void* pkt);
 typedef int (*AcRxGetApiVersionFunc)();
+
+#pragma GCC visibility pop

@@ -10,6 +10,9 @@
 
 #include "hostapi/entities.h"
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 class AcDbSymbolTableRecord : public AcDbObject {
  public:
   ACRX_DECLARE_MEMBERS(AcDbSymbolTableRecord)
@@ -236,3 +239,5 @@ class AcDbTextStyleTable : public AcDbSymbolTable {
   AcDb::Status getAt(const char* name, AcDbTextStyleTableRecord*& record, AcDb::OpenMode mode,
                      bool openErased = false) const;
 };
+
+#pragma GCC visibility pop

@@ -26,6 +26,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The host library exports what this header declares; the rest of it is hidden.
+#pragma GCC visibility push(default)
+
 struct HINSTANCE__;
 typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
@@ -90,3 +93,5 @@ bool AcUiInitExtensionModule(AcUiExtensionModule& record, HINSTANCE module);
 void AcUiTermExtensionModule(AcUiExtensionModule& record);
 // The host's dialog support; plug-ins call it once at attach.
 void InitAcUiDLL();
+
+#pragma GCC visibility pop

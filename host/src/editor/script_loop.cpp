@@ -1,0 +1,200 @@
+// Running commands: the top-level loop of a script (and of interactive
+// input), commands typed or run transparently at a prompt, and hovers.
+#include <algorithm>
+#include <cstdio>
+
+#include "db/db.h"
+#include "editor/editor.h"
+#include "io/text_encoding.h"
+#include "runtime/runtime.h"
+
+namespace hostimpl {
+
+namespace {
+AcEdCommand* activeCommand() { return state().running.empty() ? nullptr : state().running.back(); }
+}  // namespace
+
+void runHover(const AcGePoint3d& pt) {
+  AcApDocument* doc = currentDocument();
+  if (!doc) return;
+  std::vector<AcEdInputPointMonitor*> monitors = monitorsOf(doc);
+  if (monitors.empty()) return;
+  AcEdInputPointData data;
+  data.document = doc;
+  data.pointComputed = true;
+  data.lastPoint = data.rawPoint = data.grippedPoint = data.cartesianSnappedPoint =
+      data.osnappedPoint = pt;
+  std::vector<std::vector<AcDbStub*>> paths;
+  entitiesUnder(doc->database(), pt, pickTolerance(), paths);
+  for (const auto& path : paths) {
+    data.apertureEntities.append(AcDbObjectId(path.front()));
+    AcDbObjectIdArray ids;
+    for (AcDbStub* s : path) ids.append(AcDbObjectId(s));
+    data.nestedApertureEntities.append(ids);
+  }
+  for (AcEdInputPointMonitor* mon : monitors) {
+    // A monitor removed by an earlier one in this round is not called.
+    std::vector<AcEdInputPointMonitor*> now = monitorsOf(doc);
+    if (std::find(now.begin(), now.end(), mon) == now.end()) continue;
+    AcEdInputPointResult result;
+    {
+      ModuleScope scope(monitorModule(mon));
+      mon->monitorInputPoint(data, result);
+    }
+    if (result.appendToTooltipStr && result.additionalTooltipString &&
+        *result.additionalTooltipString) {
+      print("\nTooltip: ");
+      print(result.additionalTooltipString);
+    }
+  }
+}
+
+void invoke(AcEdCommand* cmd) {
+  EditorState& st = state();
+  st.running.push_back(cmd);
+  setActiveCommand(cmd);
+  AcApDocument* doc = currentDocument();
+  if (doc) acDocManagerPtr()->lockDocument(doc, AcAp::kAutoWrite);
+  try {
+    ModuleScope scope(commandModule(cmd));
+    cmd->functionAddr()();
+  } catch (...) {
+    failScript(std::string("command ") + text::gbkToUtf8(cmd->localName()) + " ended with an exception");
+  }
+  if (doc && std::find(documentList().begin(), documentList().end(), doc) != documentList().end())
+    acDocManagerPtr()->unlockDocument(doc);
+  st.running.pop_back();
+  setActiveCommand(activeCommand());
+  if (st.running.empty()) {
+    st.pendingBoxStage = 0;
+    clearInitGet();
+    if (AcApDocument* cur = currentDocument()) docState(cur).pickfirst.clear();
+  }
+}
+
+void runTransparent(const Action& a) {
+  std::string name = text::utf8ToGbk(a.text);
+  AcEdCommand* cmd = findCommand(name);
+  if (!cmd) {
+    failScript("unknown command \"" + a.text + "\"");
+    return;
+  }
+  if (!(cmd->commandFlags() & AcEdCommandFlags::kTransparent)) {
+    failScript("command \"" + a.text + "\" cannot run while another waits for input");
+    return;
+  }
+  print("\n>>");
+  print(name);
+  invoke(cmd);
+}
+
+// The top-level loop of a script (also of interactive input).
+drawhost::Result runSource(ScriptSource& src) {
+  EditorState& st = state();
+  ScriptSource* savedSource = st.source;
+  bool savedEnded = st.sourceEnded, savedNotice = st.endNoticeGiven;
+  st.source = &src;
+  st.sourceEnded = false;
+  st.endNoticeGiven = false;
+  st.error.clear();
+  auto finish = [&]() {
+    std::string err = st.error;
+    st.error.clear();
+    st.source = savedSource;
+    st.sourceEnded = savedEnded;
+    st.endNoticeGiven = savedNotice;
+    return err.empty() ? drawhost::Result::success() : drawhost::Result::failure(err);
+  };
+  std::string line;
+  while (st.error.empty()) {
+    if (src.interactive) print("\nCommand: ");
+    if (st.sourceEnded || !readScriptLine(src, line)) break;
+    Action a = parseAction(line);
+    if (!src.interactive && a.kind != Action::kNone && a.kind != Action::kHover)
+      print("\nCommand: ");
+    switch (a.kind) {
+      case Action::kNone:
+        break;
+      case Action::kHover:
+        runHover(a.points[0]);
+        break;
+      case Action::kEsc:
+        echo(a.raw);
+        if (AcApDocument* doc = currentDocument()) docState(doc).pickfirst.clear();
+        print("\n*Cancel*");
+        break;
+      case Action::kEnter:
+        echo(a.raw);
+        if (!st.lastCommand.empty())
+          if (AcEdCommand* cmd = findCommand(st.lastCommand)) invoke(cmd);
+        break;
+      case Action::kSelect: {
+        echo(a.raw);
+        std::vector<AcDbStub*> found;
+        selectionFor(*a.sub, found);
+        if (AcApDocument* doc = currentDocument()) {
+          auto& pf = docState(doc).pickfirst;
+          std::unordered_set<AcDbStub*> present(pf.begin(), pf.end());
+          for (AcDbStub* s : found)
+            if (present.insert(s).second) pf.push_back(s);
+        }
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "\n%d found", static_cast<int>(found.size()));
+        print(buf);
+        break;
+      }
+      case Action::kWord:
+      case Action::kTransparent: {
+        std::string name = text::utf8ToGbk(a.text);
+        echo(a.raw);
+        AcEdCommand* cmd = findCommand(name);
+        if (!cmd) {
+          print("\nUnknown command \"" + name + "\".");
+          failScript("unknown command \"" + a.text + "\"");
+          break;
+        }
+        st.lastCommand = name;
+        invoke(cmd);
+        break;
+      }
+      case Action::kInvalid:
+        failScript(a.error + ": \"" + a.raw + "\"");
+        break;
+      default:
+        echo(a.raw);
+        failScript("no prompt is waiting for " + std::string(actionKindName(a.kind)) + ": \"" +
+                   a.raw + "\"");
+        break;
+    }
+  }
+  return finish();
+}
+
+drawhost::Result runCommandByName(const std::string& gbkName) {
+  AcEdCommand* cmd = findCommand(gbkName);
+  if (!cmd) return drawhost::Result::failure("unknown command \"" + text::gbkToUtf8(gbkName) + "\"");
+  print("\nCommand: " + gbkName);
+  EditorState& st = state();
+  std::string saved = st.error;
+  st.error.clear();
+  invoke(cmd);
+  std::string err = st.error;
+  st.error = saved;
+  return err.empty() ? drawhost::Result::success() : drawhost::Result::failure(err);
+}
+
+AcEdCommand* runningCommand() { return activeCommand(); }
+
+void resetEditor() {
+  EditorState& st = state();
+  st.transcript.clear();
+  st.messages.clear();
+  st.counters = {};
+  st.pendingBoxStage = 0;
+  st.lastCommand.clear();
+  clearInitGet();
+  st.vars["OSMODE"].i = 35;
+  st.vars["PICKBOX"].r = 1.0;
+}
+
+}  // namespace hostimpl

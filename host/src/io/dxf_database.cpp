@@ -1,0 +1,552 @@
+// Importing drawing-file records into the database and exporting them back, through the host
+// interface only. Angles are degrees in the records and radians in the database.
+#include "io/dxf_database.h"
+
+#include "io/dxf_text.h"
+
+#include <cmath>
+#include <memory>
+
+namespace drawhost::dxf {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+double toRadians(double degrees) { return degrees * kPi / 180.0; }
+
+double toDegrees(double radians) {
+  const double degrees = radians * 180.0 / kPi;
+  // Whole degrees come back whole: 90, not 90.00000000000001.
+  const double rounded = std::round(degrees * 1e9) / 1e9;
+  return rounded == 0 ? 0.0 : rounded;
+}
+
+AcGePoint3d toPoint(const Point& p) { return AcGePoint3d(p.x, p.y, p.z); }
+Point fromPoint(const AcGePoint3d& p) { return Point{p.x, p.y, p.z}; }
+
+// Closes a database object when it goes out of scope.
+struct Closer {
+  void operator()(AcDbObject* object) const {
+    if (object) object->close();
+  }
+};
+template <typename T>
+using Opened = std::unique_ptr<T, Closer>;
+
+template <typename Table, typename Record>
+AcDbObjectId findOrCreate(AcDbDatabase* db, const std::string& name, std::string& refusal) {
+  Table* raw = nullptr;
+  if (db->getSymbolTable(raw, AcDb::kForRead) != AcDb::kOk) return {};
+  Opened<Table> table(raw);
+  AcDbObjectId id;
+  if (table->getAt(name.c_str(), id) == AcDb::kOk) return id;
+  if (table->upgradeOpen() != AcDb::kOk) return {};
+  auto record = std::make_unique<Record>();
+  const AcDb::Status named = record->setName(name.c_str());
+  if (named != AcDb::kOk) {
+    refusal = name;
+    return {};
+  }
+  if (table->add(id, record.get()) != AcDb::kOk) return {};
+  record.release()->close();
+  return id;
+}
+
+}  // namespace
+
+DatabaseImporter::DatabaseImporter(AcDbDatabase* db, std::vector<std::string>& warnings)
+    : db_(db), warnings_(warnings) {}
+
+DatabaseImporter::~DatabaseImporter() { closeOwner(); }
+
+bool DatabaseImporter::refuse(const std::string& what, AcDb::Status status) {
+  if (error_.empty()) error_ = what + " (status " + std::to_string(static_cast<int>(status)) + ")";
+  return false;
+}
+
+bool DatabaseImporter::header(const DxfHeader& header) {
+  currentLayer_ = header.currentLayer;
+  return true;
+}
+
+AcDbObjectId DatabaseImporter::layerId(const std::string& name) {
+  const std::string key = nameKey(name);
+  if (const auto found = layers_.find(key); found != layers_.end()) return found->second;
+  std::string refused;
+  AcDbObjectId id = findOrCreate<AcDbLayerTable, AcDbLayerTableRecord>(db_, name, refused);
+  if (!refused.empty()) ++refusedNames_["layer " + refused];
+  if (id.isNull()) id = db_->layerZero();
+  layers_[key] = id;
+  return id;
+}
+
+AcDbObjectId DatabaseImporter::linetypeId(const std::string& name) {
+  const std::string key = nameKey(name);
+  if (const auto found = linetypes_.find(key); found != linetypes_.end()) return found->second;
+  std::string refused;
+  AcDbObjectId id = findOrCreate<AcDbLinetypeTable, AcDbLinetypeTableRecord>(db_, name, refused);
+  if (!refused.empty()) ++refusedNames_["linetype " + refused];
+  if (id.isNull()) id = db_->continuousLinetype();
+  linetypes_[key] = id;
+  return id;
+}
+
+AcDbObjectId DatabaseImporter::textStyleId(const std::string& name) {
+  const std::string key = nameKey(name);
+  if (const auto found = styles_.find(key); found != styles_.end()) return found->second;
+  std::string refused;
+  AcDbObjectId id = findOrCreate<AcDbTextStyleTable, AcDbTextStyleTableRecord>(db_, name, refused);
+  if (!refused.empty()) ++refusedNames_["text style " + refused];
+  if (id.isNull()) id = db_->textStyleStandard();
+  styles_[key] = id;
+  return id;
+}
+
+// Null when the database will not take the name; a block first met in a reference is created
+// empty and filled when its definition comes.
+AcDbObjectId DatabaseImporter::blockId(const std::string& name) {
+  const std::string key = nameKey(name);
+  if (const auto found = blocks_.find(key); found != blocks_.end()) return found->second;
+  std::string refused;
+  const AcDbObjectId id = findOrCreate<AcDbBlockTable, AcDbBlockTableRecord>(db_, name, refused);
+  if (!refused.empty()) ++refusedNames_["block " + refused];
+  blocks_[key] = id;
+  return id;
+}
+
+bool DatabaseImporter::linetype(const DxfLinetype& linetype) {
+  const std::string key = nameKey(linetype.name);
+  if (key == "BYLAYER" || key == "BYBLOCK" || key == "CONTINUOUS") return true;
+  AcDbLinetypeTable* raw = nullptr;
+  if (db_->getSymbolTable(raw, AcDb::kForRead) != AcDb::kOk) return true;
+  const bool known = raw->has(linetype.name.c_str());
+  raw->close();
+  const AcDbObjectId id = linetypeId(linetype.name);
+  if (known || id == db_->continuousLinetype()) return true;
+  AcDbLinetypeTableRecord* record = nullptr;
+  if (acdbOpenObject(record, id, AcDb::kForWrite) != AcDb::kOk) return true;
+  record->setComments(linetype.description.c_str());
+  AcGeDoubleArray dashes;
+  for (const double dash : linetype.dashes) dashes.append(dash);
+  record->setDashes(dashes);
+  record->close();
+  return true;
+}
+
+bool DatabaseImporter::layer(const DxfLayer& layer) {
+  const AcDbObjectId id = layerId(layer.name);
+  if (id == db_->layerZero() && layer.name != "0") return true;  // name refused, counted
+  AcDbLayerTableRecord* record = nullptr;
+  const AcDb::Status opened = acdbOpenObject(record, id, AcDb::kForWrite);
+  if (opened != AcDb::kOk) return refuse("cannot open layer " + layer.name, opened);
+  record->setColorIndex(layer.colour);
+  record->setLinetypeObjectId(linetypeId(layer.linetype));
+  record->setLineWeight(static_cast<AcDb::LineWeight>(layer.lineweight));
+  record->setIsOff(layer.off);
+  record->setIsPlottable(layer.plottable);
+  record->setVPDFLT(layer.frozenInNewViewports);
+  record->close();
+  if (layer.frozen || layer.locked) layerStates_.push_back(layer);
+  return true;
+}
+
+bool DatabaseImporter::openOwner(AcDbObjectId id) {
+  closeOwner();
+  AcDbBlockTableRecord* record = nullptr;
+  const AcDb::Status opened = acdbOpenObject(record, id, AcDb::kForWrite);
+  if (opened != AcDb::kOk) return refuse("cannot open a block for writing", opened);
+  owner_ = record;
+  return true;
+}
+
+void DatabaseImporter::closeOwner() {
+  if (owner_) owner_->close();
+  owner_ = nullptr;
+}
+
+bool DatabaseImporter::beginBlock(const DxfBlock& block) {
+  closeOwner();
+  const AcDbObjectId id = blockId(block.name);
+  skippingBlock_ = id.isNull();
+  if (skippingBlock_) return true;
+  if (!openOwner(id)) return false;
+  owner_->setOrigin(toPoint(block.base));
+  return true;
+}
+
+bool DatabaseImporter::endBlock() {
+  closeOwner();
+  skippingBlock_ = false;
+  return true;
+}
+
+bool DatabaseImporter::setCommon(AcDbEntity* entity, const DxfEntity& e) {
+  entity->setLayer(layerId(e.layer));
+  entity->setColorIndex(e.colour);
+  const std::string linetypeKey = nameKey(e.linetype);
+  if (!e.linetype.empty() && linetypeKey != "BYLAYER") entity->setLinetype(linetypeId(e.linetype));
+  entity->setLineWeight(static_cast<AcDb::LineWeight>(e.lineweight));
+  entity->setVisibility(e.invisible ? AcDb::kInvisible : AcDb::kVisible);
+  return true;
+}
+
+namespace {
+
+template <typename Text>
+void setTextProperties(Text* text, const DxfEntity& e, AcDbObjectId style) {
+  text->setPosition(toPoint(e.p));
+  text->setAlignmentPoint(toPoint(e.hasAlignmentPoint ? e.q : e.p));
+  text->setHorizontalMode(e.alignment.horizontal);
+  text->setVerticalMode(e.alignment.vertical);
+  text->setTextString(e.text.c_str());
+  text->setHeight(e.height);
+  text->setRotation(toRadians(e.rotation));
+  text->setWidthFactor(e.widthFactor);
+  text->setTextStyle(style);
+}
+
+}  // namespace
+
+AcDbEntity* DatabaseImporter::makeEntity(const DxfEntity& e) {
+  switch (e.kind) {
+    case EntityKind::Line:
+      return new AcDbLine(toPoint(e.p), toPoint(e.q));
+    case EntityKind::Arc:
+      return new AcDbArc(toPoint(e.p), e.radius, toRadians(e.startAngle), toRadians(e.endAngle));
+    case EntityKind::Circle:
+      return new AcDbCircle(toPoint(e.p), e.radius);
+    case EntityKind::Point:
+      return new AcDbPoint(toPoint(e.p));
+    case EntityKind::Polyline: {
+      auto* polyline = new AcDbPolyline();
+      unsigned index = 0;
+      for (const Vertex& v : e.vertices)
+        polyline->addVertexAt(index++, AcGePoint2d(v.x, v.y), v.bulge);
+      polyline->setClosed(e.closed);
+      polyline->setElevation(e.elevation);
+      if (e.width != 0) polyline->setConstantWidth(e.width);
+      return polyline;
+    }
+    case EntityKind::Text: {
+      auto* text = new AcDbText();
+      setTextProperties(text, e, textStyleId(e.style));
+      return text;
+    }
+    case EntityKind::Attribute: {
+      auto* attribute = new AcDbAttribute();
+      setTextProperties(attribute, e, textStyleId(e.style));
+      attribute->setTag(e.tag.c_str());
+      attribute->setInvisible(e.attributeFlags & 1);
+      return attribute;
+    }
+    case EntityKind::AttributeDefinition: {
+      auto* definition = new AcDbAttributeDefinition();
+      setTextProperties(definition, e, textStyleId(e.style));
+      definition->setTag(e.tag.c_str());
+      definition->setPrompt(e.prompt.c_str());
+      definition->setInvisible(e.attributeFlags & 1);
+      definition->setConstant(e.attributeFlags & 2);
+      return definition;
+    }
+    case EntityKind::MText: {
+      auto* mtext = new AcDbMText();
+      mtext->setLocation(toPoint(e.p));
+      mtext->setContents(e.text.c_str());
+      mtext->setTextHeight(e.height);
+      mtext->setWidth(e.width);
+      mtext->setRotation(toRadians(e.rotation));
+      mtext->setAttachment(e.attachment);
+      mtext->setTextStyle(textStyleId(e.style));
+      return mtext;
+    }
+    case EntityKind::Insert: {
+      const AcDbObjectId block = blockId(e.block);
+      if (block.isNull()) {
+        ++skippedReferences_;
+        return nullptr;
+      }
+      auto* reference = new AcDbBlockReference(toPoint(e.p), block);
+      reference->setScaleFactors(AcGeScale3d(e.scale.x, e.scale.y, e.scale.z));
+      reference->setRotation(toRadians(e.rotation));
+      return reference;
+    }
+  }
+  return nullptr;
+}
+
+bool DatabaseImporter::entity(const DxfEntity& e) {
+  if (skippingBlock_) return true;
+  if (owner_ == nullptr && !openOwner(db_->modelSpaceId())) return false;
+  std::unique_ptr<AcDbEntity> entity(makeEntity(e));
+  if (!entity) return true;
+  setCommon(entity.get(), e);
+  AcDbObjectId id;
+  const AcDb::Status appended = owner_->appendAcDbEntity(id, entity.get());
+  if (appended != AcDb::kOk) return refuse("the host refused an entity", appended);
+  AcDbEntity* added = entity.release();
+  if (e.kind == EntityKind::Insert) {
+    auto* reference = AcDbBlockReference::cast(added);
+    for (const DxfEntity& a : e.attributes) {
+      std::unique_ptr<AcDbEntity> attribute(makeEntity(a));
+      setCommon(attribute.get(), a);
+      auto* typed = AcDbAttribute::cast(attribute.get());
+      if (!typed) continue;
+      AcDbObjectId attributeId;
+      const AcDb::Status joined = reference->appendAttribute(attributeId, typed);
+      if (joined != AcDb::kOk) {
+        added->close();
+        return refuse("the host refused an attribute", joined);
+      }
+      attribute.release();
+    }
+  }
+  added->close();
+  return true;
+}
+
+bool DatabaseImporter::finish() {
+  closeOwner();
+  const AcDbObjectId current = layerId(currentLayer_);
+  const AcDb::Status made = db_->setClayer(current);
+  if (made != AcDb::kOk)
+    warnings_.push_back("the current layer " + currentLayer_ + " could not be made current");
+  for (const DxfLayer& layer : layerStates_) {
+    AcDbLayerTableRecord* record = nullptr;
+    if (acdbOpenObject(record, layerId(layer.name), AcDb::kForWrite) != AcDb::kOk) continue;
+    if (layer.frozen && record->setIsFrozen(true) != AcDb::kOk)
+      warnings_.push_back("layer " + layer.name + " is current and was left thawed");
+    if (layer.locked) record->setIsLocked(true);
+    record->close();
+  }
+  for (const auto& [name, count] : refusedNames_)
+    warnings_.push_back("the host does not take the name of " + name + "; " +
+                        (name.rfind("block", 0) == 0 ? "its definition was skipped"
+                                                      : "layer 0, Continuous or Standard stands in"));
+  if (skippedReferences_ > 0)
+    warnings_.push_back("skipped " + std::to_string(skippedReferences_) +
+                        " references to blocks whose names the host does not take");
+  return error_.empty();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+std::string recordName(AcDbObjectId id) {
+  AcDbObject* object = nullptr;
+  if (acdbOpenAcDbObject(object, id, AcDb::kForRead) != AcDb::kOk) return "0";
+  auto* record = AcDbSymbolTableRecord::cast(object);
+  std::string name = record ? record->name() : "0";
+  object->close();
+  return name;
+}
+
+template <typename Table, typename Visit>
+void forEachRecord(AcDbDatabase* db, Visit&& visit) {
+  Table* raw = nullptr;
+  if (db->getSymbolTable(raw, AcDb::kForRead) != AcDb::kOk) return;
+  Opened<Table> table(raw);
+  AcDbSymbolTableIterator* rawIterator = nullptr;
+  if (table->newIterator(rawIterator) != AcDb::kOk) return;
+  std::unique_ptr<AcDbSymbolTableIterator> iterator(rawIterator);
+  for (; !iterator->done(); iterator->step()) {
+    AcDbSymbolTableRecord* record = nullptr;
+    if (iterator->getRecord(record, AcDb::kForRead) != AcDb::kOk) continue;
+    visit(record);
+    record->close();
+  }
+}
+
+template <typename Visit>
+void forEachEntity(AcDbObjectId blockId, Visit&& visit) {
+  AcDbBlockTableRecord* raw = nullptr;
+  if (acdbOpenObject(raw, blockId, AcDb::kForRead) != AcDb::kOk) return;
+  Opened<AcDbBlockTableRecord> block(raw);
+  AcDbBlockTableRecordIterator* rawIterator = nullptr;
+  if (block->newIterator(rawIterator) != AcDb::kOk) return;
+  std::unique_ptr<AcDbBlockTableRecordIterator> iterator(rawIterator);
+  for (; !iterator->done(); iterator->step()) {
+    AcDbEntity* entity = nullptr;
+    if (iterator->getEntity(entity, AcDb::kForRead) != AcDb::kOk) continue;
+    visit(entity);
+    entity->close();
+  }
+}
+
+void exportCommon(const AcDbEntity* entity, DxfEntity& e) {
+  e.layer = entity->layer();
+  e.linetype = entity->linetype();
+  e.colour = entity->colorIndex();
+  e.lineweight = entity->lineWeight();
+  e.invisible = entity->visibility() == AcDb::kInvisible;
+}
+
+void exportText(const AcDbText* text, DxfEntity& e) {
+  e.p = fromPoint(text->position());
+  e.q = fromPoint(text->alignmentPoint());
+  e.hasAlignmentPoint = text->horizontalMode() != 0 || text->verticalMode() != 0;
+  e.alignment.horizontal = text->horizontalMode();
+  e.alignment.vertical = text->verticalMode();
+  e.text = text->textString();
+  e.height = text->height();
+  e.rotation = toDegrees(text->rotation());
+  e.widthFactor = text->widthFactor();
+  e.style = recordName(text->textStyle());
+}
+
+}  // namespace
+
+DatabaseExporter::DatabaseExporter(AcDbDatabase* db) : db_(db) {}
+
+DxfDrawing DatabaseExporter::tables() {
+  DxfDrawing drawing;
+  drawing.header.currentLayer = recordName(db_->clayer());
+  forEachRecord<AcDbLinetypeTable>(db_, [&](AcDbSymbolTableRecord* record) {
+    auto* linetype = AcDbLinetypeTableRecord::cast(record);
+    if (!linetype) return;
+    DxfLinetype& out = drawing.linetypes.emplace_back();
+    out.name = linetype->name();
+    out.description = linetype->comments();
+    const AcGeDoubleArray& dashes = linetype->dashes();
+    for (int i = 0; i < dashes.length(); ++i) out.dashes.push_back(dashes[i]);
+  });
+  forEachRecord<AcDbLayerTable>(db_, [&](AcDbSymbolTableRecord* record) {
+    auto* layer = AcDbLayerTableRecord::cast(record);
+    if (!layer) return;
+    DxfLayer& out = drawing.layers.emplace_back();
+    out.name = layer->name();
+    out.colour = layer->colorIndex();
+    out.linetype = recordName(layer->linetypeObjectId());
+    if (out.linetype == "0") out.linetype = "Continuous";
+    out.lineweight = layer->lineWeight();
+    out.off = layer->isOff();
+    out.frozen = layer->isFrozen();
+    out.locked = layer->isLocked();
+    out.plottable = layer->isPlottable();
+    out.frozenInNewViewports = layer->VPDFLT();
+  });
+  forEachRecord<AcDbTextStyleTable>(db_, [&](AcDbSymbolTableRecord* record) {
+    drawing.textStyles.push_back(record->name());
+  });
+  std::vector<AcDbObjectId> definitions;
+  forEachRecord<AcDbBlockTable>(db_, [&](AcDbSymbolTableRecord* record) {
+    auto* block = AcDbBlockTableRecord::cast(record);
+    if (block && !block->isLayout()) definitions.push_back(block->objectId());
+  });
+  for (const AcDbObjectId id : definitions) {
+    AcDbBlockTableRecord* block = nullptr;
+    if (acdbOpenObject(block, id, AcDb::kForRead) != AcDb::kOk) continue;
+    DxfBlockDefinition& definition = drawing.blocks.emplace_back();
+    definition.block.name = block->name();
+    definition.block.base = fromPoint(block->origin());
+    definition.block.flags = definition.block.name.rfind('*', 0) == 0 ? 1 : 0;  // anonymous
+    block->close();
+    forEachEntity(id, [&](const AcDbEntity* entity) {
+      exportEntity(entity, scratch_, [&](const DxfEntity& e) { definition.entities.push_back(e); });
+    });
+  }
+  return drawing;
+}
+
+void DatabaseExporter::modelSpace(const DxfEntityVisitor& visit) {
+  forEachEntity(db_->modelSpaceId(),
+                [&](const AcDbEntity* entity) { exportEntity(entity, scratch_, visit); });
+}
+
+void DatabaseExporter::addWarnings(std::vector<std::string>& warnings) const {
+  if (regions_ > 0)
+    warnings.push_back(std::to_string(regions_) +
+                       " regions were written as closed polylines, one per loop");
+}
+
+void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
+                                    const DxfEntityVisitor& emit) {
+  e.reset(EntityKind::Line);
+  exportCommon(entity, e);
+  if (auto* definition = AcDbAttributeDefinition::cast(entity)) {
+    e.kind = EntityKind::AttributeDefinition;
+    exportText(definition, e);
+    e.tag = definition->tag();
+    e.prompt = definition->prompt();
+    e.attributeFlags = (definition->isInvisible() ? 1 : 0) | (definition->isConstant() ? 2 : 0);
+  } else if (auto* attribute = AcDbAttribute::cast(entity)) {
+    e.kind = EntityKind::Attribute;
+    exportText(attribute, e);
+    e.tag = attribute->tag();
+    e.attributeFlags = attribute->isInvisible() ? 1 : 0;
+  } else if (auto* text = AcDbText::cast(entity)) {
+    e.kind = EntityKind::Text;
+    exportText(text, e);
+  } else if (auto* mtext = AcDbMText::cast(entity)) {
+    e.kind = EntityKind::MText;
+    e.p = fromPoint(mtext->location());
+    e.text = mtext->contents();
+    e.height = mtext->textHeight();
+    e.width = mtext->width();
+    e.rotation = toDegrees(mtext->rotation());
+    e.attachment = mtext->attachment();
+    e.style = recordName(mtext->textStyle());
+  } else if (auto* reference = AcDbBlockReference::cast(entity)) {
+    e.kind = EntityKind::Insert;
+    e.block = recordName(reference->blockTableRecord());
+    e.p = fromPoint(reference->position());
+    const AcGeScale3d scale = reference->scaleFactors();
+    e.scale = Point{scale.sx, scale.sy, scale.sz};
+    e.rotation = toDegrees(reference->rotation());
+    const AcDbObjectIdArray attributes = reference->attributeIds();
+    for (int i = 0; i < attributes.length(); ++i) {
+      AcDbEntity* attributeEntity = nullptr;
+      if (acdbOpenAcDbEntity(attributeEntity, attributes[i], AcDb::kForRead) != AcDb::kOk) continue;
+      DxfEntity exported;
+      exportEntity(attributeEntity, exported,
+                   [&](const DxfEntity& a) { e.attributes.push_back(a); });
+      attributeEntity->close();
+    }
+  } else if (auto* line = AcDbLine::cast(entity)) {
+    e.kind = EntityKind::Line;
+    e.p = fromPoint(line->startPoint());
+    e.q = fromPoint(line->endPoint());
+  } else if (auto* arc = AcDbArc::cast(entity)) {
+    e.kind = EntityKind::Arc;
+    e.p = fromPoint(arc->center());
+    e.radius = arc->radius();
+    e.startAngle = toDegrees(arc->startAngle());
+    e.endAngle = toDegrees(arc->endAngle());
+  } else if (auto* circle = AcDbCircle::cast(entity)) {
+    e.kind = EntityKind::Circle;
+    e.p = fromPoint(circle->center());
+    e.radius = circle->radius();
+  } else if (auto* polyline = AcDbPolyline::cast(entity)) {
+    e.kind = EntityKind::Polyline;
+    for (unsigned i = 0; i < polyline->numVerts(); ++i) {
+      AcGePoint2d point;
+      double bulge = 0;
+      polyline->getPointAt(i, point);
+      polyline->getBulgeAt(i, bulge);
+      e.vertices.push_back({point.x, point.y, bulge});
+    }
+    e.closed = polyline->isClosed();
+    e.elevation = polyline->elevation();
+    e.width = polyline->constantWidth();
+  } else if (auto* point = AcDbPoint::cast(entity)) {
+    e.kind = EntityKind::Point;
+    e.p = fromPoint(point->position());
+  } else if (auto* region = AcDbRegion::cast(entity)) {
+    // No form of its own in release-2000 files that others can read: its outline.
+    ++regions_;
+    e.kind = EntityKind::Polyline;
+    e.closed = true;
+    for (const auto& loop : region->loops()) {
+      e.vertices.clear();
+      for (const AcGePoint3d& p : loop) e.vertices.push_back({p.x, p.y, 0});
+      e.elevation = loop.empty() ? 0 : loop.front().z;
+      emit(e);
+    }
+    return;
+  } else {
+    return;  // nothing else is kept by the host
+  }
+  emit(e);
+}
+
+}  // namespace drawhost::dxf

@@ -1,0 +1,173 @@
+// The drawing as the DXF reader and writer see it, apart from the database.
+//
+// The reader turns a file into a stream of these records and hands them to a DxfSink one at a
+// time; the database importer is one sink, the load benchmark another. The exporter walks a
+// database and produces the same records for the DXF writer and the SVG writer. Keeping the
+// file format on this side means the format code is tested without a database and the database
+// code never sees group codes.
+//
+// Text is narrow bytes in code page 936 (GBK) everywhere in these records.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace drawhost::dxf {
+
+// Colour numbers of the colour index: 0 BYBLOCK, 1..255 colours, 256 BYLAYER.
+constexpr int kColourByBlock = 0;
+constexpr int kColourByLayer = 256;
+// Line weights in hundredths of a millimetre, or these special values.
+constexpr int kLineweightByLayer = -1;
+constexpr int kLineweightByBlock = -2;
+constexpr int kLineweightDefault = -3;
+
+struct Point {
+  double x = 0, y = 0, z = 0;
+};
+
+struct DxfLinetype {
+  std::string name;
+  std::string description;
+  std::vector<double> dashes;  // positive dash, negative gap, zero dot
+};
+
+struct DxfLayer {
+  std::string name;
+  int colour = 7;  // always positive here; "off" is kept apart
+  std::string linetype = "Continuous";
+  int lineweight = kLineweightDefault;
+  bool off = false;
+  bool frozen = false;
+  bool locked = false;
+  bool frozenInNewViewports = false;
+  bool plottable = true;
+};
+
+enum class EntityKind : std::uint8_t {
+  Line,
+  Arc,
+  Circle,
+  Point,
+  Polyline,  // lightweight polyline
+  Text,
+  Attribute,            // an attribute of a block reference
+  AttributeDefinition,  // an attribute template inside a block definition
+  MText,
+  Insert,  // block reference
+};
+
+struct Vertex {
+  double x = 0, y = 0, bulge = 0;
+};
+
+// Horizontal and vertical alignment codes of single-line text, as in the file.
+struct TextAlignment {
+  int horizontal = 0;  // 0 left, 1 centre, 2 right, 3 aligned, 4 middle, 5 fit
+  int vertical = 0;    // 0 baseline, 1 bottom, 2 middle, 3 top
+};
+
+// One entity. A single record type keeps the reader's buffer reusable from one entity to the
+// next; each kind uses only its own fields (noted beside them).
+struct DxfEntity {
+  EntityKind kind = EntityKind::Line;
+  std::string layer = "0";
+  std::string linetype = "ByLayer";
+  int colour = kColourByLayer;
+  int lineweight = kLineweightByLayer;
+  bool invisible = false;
+
+  Point p;                     // start, centre, position, insertion point
+  Point q;                     // line end; text alignment point; mtext x direction
+  double radius = 0;           // arc, circle
+  double startAngle = 0;       // arc, degrees
+  double endAngle = 360;       // arc, degrees
+  double height = 0;           // text height, mtext character height
+  double rotation = 0;         // text, mtext, insert: degrees
+  double widthFactor = 1;      // text
+  double oblique = 0;          // text, degrees
+  double width = 0;            // mtext reference column width; polyline constant width
+  double elevation = 0;        // polyline
+  TextAlignment alignment;     // text, attributes
+  bool hasAlignmentPoint = false;
+  int attachment = 1;          // mtext: 1 top left .. 9 bottom right
+  int attributeFlags = 0;      // attributes: 1 invisible, 2 constant, 4 verify, 8 preset
+  bool closed = false;         // polyline
+  Point scale{1, 1, 1};        // insert
+  std::string text;            // text, mtext (with its format codes), attribute value
+  std::string tag;             // attributes
+  std::string prompt;          // attribute definitions
+  std::string style = "Standard";
+  std::string block;           // insert: name of the block definition
+  std::vector<Vertex> vertices;        // polyline
+  std::vector<DxfEntity> attributes;   // insert: its attributes, in order
+
+  void reset(EntityKind newKind);
+};
+
+struct DxfBlock {
+  std::string name;
+  Point base;
+  int flags = 0;
+};
+
+struct DxfHeader {
+  std::string version = "AC1015";
+  std::string codePage = "ANSI_936";
+  std::string currentLayer = "0";
+};
+
+// Receives the drawing in file order: the header, linetypes, layers, then each block definition
+// (begin, its entities, end), then the model-space entities. Returning false from any call stops
+// the reading; the sink then says why in its own error text.
+class DxfSink {
+ public:
+  virtual ~DxfSink() = default;
+  virtual bool header(const DxfHeader& header) = 0;
+  virtual bool linetype(const DxfLinetype& linetype) = 0;
+  virtual bool layer(const DxfLayer& layer) = 0;
+  virtual bool beginBlock(const DxfBlock& block) = 0;
+  virtual bool endBlock() = 0;
+  virtual bool entity(const DxfEntity& entity) = 0;
+};
+
+// A whole drawing in memory, for writing and for tests.
+struct DxfBlockDefinition {
+  DxfBlock block;
+  std::vector<DxfEntity> entities;
+};
+
+struct DxfDrawing {
+  DxfHeader header;
+  std::vector<DxfLinetype> linetypes;
+  std::vector<DxfLayer> layers;
+  std::vector<std::string> textStyles;  // besides those the entities name
+  std::vector<DxfBlockDefinition> blocks;
+  std::vector<DxfEntity> entities;  // model space
+};
+
+// Model-space entities handed out one at a time, so that a large drawing is written without
+// holding a second copy of it: the source calls the visitor once per entity, in order, and
+// may reuse the record between calls.
+using DxfEntityVisitor = std::function<void(const DxfEntity&)>;
+using DxfEntitySource = std::function<void(const DxfEntityVisitor&)>;
+
+// A sink that keeps everything it is given.
+class DxfCollector : public DxfSink {
+ public:
+  explicit DxfCollector(DxfDrawing& drawing) : drawing_(drawing) {}
+  bool header(const DxfHeader& header) override;
+  bool linetype(const DxfLinetype& linetype) override;
+  bool layer(const DxfLayer& layer) override;
+  bool beginBlock(const DxfBlock& block) override;
+  bool endBlock() override;
+  bool entity(const DxfEntity& entity) override;
+
+ private:
+  DxfDrawing& drawing_;
+  bool inBlock_ = false;
+};
+
+}  // namespace drawhost::dxf

@@ -1,0 +1,962 @@
+// The drawing-file reader: tokenizer, section readers and entity readers in one pass.
+//
+// Invariants: after Tokenizer::next returns true, pair.value points into the input and, for a
+// numeric group code, pair.number holds its checked value. Each section reader consumes its own
+// ENDSEC; each record reader stops before the next code-0 pair (it pushes that pair back). The
+// sink sees header() exactly once, before anything else.
+#include "io/dxf_reader.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "io/dxf_text.h"
+
+namespace drawhost::dxf {
+
+void DxfEntity::reset(EntityKind newKind) {
+  std::vector<Vertex> keptVertices = std::move(vertices);
+  std::vector<DxfEntity> keptAttributes = std::move(attributes);
+  *this = DxfEntity();
+  kind = newKind;
+  keptVertices.clear();
+  keptAttributes.clear();
+  vertices = std::move(keptVertices);
+  attributes = std::move(keptAttributes);
+}
+
+bool DxfCollector::header(const DxfHeader& header) {
+  drawing_.header = header;
+  return true;
+}
+
+bool DxfCollector::linetype(const DxfLinetype& linetype) {
+  drawing_.linetypes.push_back(linetype);
+  return true;
+}
+
+bool DxfCollector::layer(const DxfLayer& layer) {
+  drawing_.layers.push_back(layer);
+  return true;
+}
+
+bool DxfCollector::beginBlock(const DxfBlock& block) {
+  drawing_.blocks.push_back({block, {}});
+  inBlock_ = true;
+  return true;
+}
+
+bool DxfCollector::endBlock() {
+  inBlock_ = false;
+  return true;
+}
+
+bool DxfCollector::entity(const DxfEntity& entity) {
+  (inBlock_ ? drawing_.blocks.back().entities : drawing_.entities).push_back(entity);
+  return true;
+}
+
+namespace {
+
+enum class ValueType { String, Real, Integer };
+
+ValueType typeOfCode(int code) {
+  if ((code >= 10 && code <= 59) || (code >= 110 && code <= 149) ||
+      (code >= 210 && code <= 239) || (code >= 460 && code <= 469) ||
+      (code >= 1010 && code <= 1059))
+    return ValueType::Real;
+  if ((code >= 60 && code <= 99) || (code >= 160 && code <= 179) ||
+      (code >= 270 && code <= 299) || (code >= 370 && code <= 389) ||
+      (code >= 400 && code <= 409) || (code >= 420 && code <= 429) ||
+      (code >= 440 && code <= 459) || (code >= 1060 && code <= 1071))
+    return ValueType::Integer;
+  return ValueType::String;
+}
+
+std::string_view trimSpaces(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
+bool parseReal(std::string_view text, double& value) {
+  text = trimSpaces(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
+}
+
+bool parseInteger(std::string_view text, std::int64_t& value) {
+  text = trimSpaces(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+std::string quoted(std::string_view value) {
+  constexpr size_t kShown = 40;
+  std::string shown(value.substr(0, kShown));
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  return "'" + shown + (value.size() > kShown ? "...'" : "'");
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+struct Pair {
+  int code = 0;
+  std::string_view value;  // string value, trailing CR removed
+  double real = 0;
+  std::int64_t integer = 0;
+  int line = 0;  // line of the group code
+};
+
+class Tokenizer {
+ public:
+  explicit Tokenizer(std::string_view data) : data_(data) {}
+
+  // False at the end of the input or on an error (then error() is set).
+  bool next(Pair& pair) {
+    if (hasPushedBack_) {
+      hasPushedBack_ = false;
+      pair = pushedBack_;
+      return true;
+    }
+    std::string_view codeLine;
+    const int codeLineNumber = line_ + 1;
+    if (!nextLine(codeLine)) return false;
+    std::int64_t code = 0;
+    if (!parseInteger(codeLine, code) || code < 0 || code > 1071)
+      return fail(codeLineNumber, "expected a group code, found " + quoted(codeLine));
+    std::string_view value;
+    if (!nextLine(value))
+      return fail(codeLineNumber, "group code " + std::to_string(code) + " has no value");
+    pair.code = static_cast<int>(code);
+    pair.value = value;
+    pair.line = codeLineNumber;
+    switch (typeOfCode(pair.code)) {
+      case ValueType::Real:
+        if (!parseReal(value, pair.real))
+          return fail(codeLineNumber + 1, quoted(value) + " is not a number (group code " +
+                                              std::to_string(code) + ")");
+        break;
+      case ValueType::Integer:
+        if (!parseInteger(value, pair.integer))
+          return fail(codeLineNumber + 1, quoted(value) + " is not an integer (group code " +
+                                              std::to_string(code) + ")");
+        break;
+      case ValueType::String:
+        break;
+    }
+    return true;
+  }
+
+  void pushBack(const Pair& pair) {
+    pushedBack_ = pair;
+    hasPushedBack_ = true;
+  }
+
+  int line() const { return line_; }
+  const std::string& error() const { return error_; }
+  bool failed() const { return !error_.empty(); }
+
+  bool fail(int line, const std::string& message) {
+    if (error_.empty()) error_ = "line " + std::to_string(line) + ": " + message;
+    return false;
+  }
+
+ private:
+  bool nextLine(std::string_view& line) {
+    if (pos_ >= data_.size()) return false;
+    const size_t end = data_.find('\n', pos_);
+    const size_t stop = end == std::string_view::npos ? data_.size() : end;
+    line = data_.substr(pos_, stop - pos_);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos_ = stop + 1;
+    ++line_;
+    return true;
+  }
+
+  std::string_view data_;
+  size_t pos_ = 0;
+  int line_ = 0;
+  Pair pushedBack_;
+  bool hasPushedBack_ = false;
+  std::string error_;
+};
+
+int validColour(std::int64_t colour) {
+  return (colour >= 0 && colour <= 256) ? static_cast<int>(colour) : kColourByLayer;
+}
+
+bool isValidLineweight(std::int64_t weight) {
+  static constexpr int kWeights[] = {-3, -2, -1, 0, 5, 9, 13, 15, 18, 20, 25, 30, 35,
+                                     40, 50, 53, 60, 70, 80, 90, 100, 106, 120, 140, 158, 200, 211};
+  for (const int w : kWeights)
+    if (w == weight) return true;
+  return false;
+}
+
+bool isLayoutBlock(std::string_view name) {
+  auto startsNoCase = [&](std::string_view prefix) {
+    return name.size() >= prefix.size() && equalsNoCase(name.substr(0, prefix.size()), prefix);
+  };
+  return startsNoCase("*Model_Space") || startsNoCase("*Paper_Space") ||
+         equalsNoCase(name, "$MODEL_SPACE") || equalsNoCase(name, "$PAPER_SPACE");
+}
+
+class Reader {
+ public:
+  Reader(std::string_view data, DxfSink& sink, DxfDiagnostics& diagnostics)
+      : tokens_(data), sink_(sink), diagnostics_(diagnostics) {}
+
+  bool run();
+  const std::string& error() const { return tokens_.error(); }
+
+ private:
+  bool fail(int line, const std::string& message) { return tokens_.fail(line, message); }
+  bool sinkRefused() { return fail(tokens_.line(), "the drawing could not be stored"); }
+  bool expectEndOfData(const char* where) {
+    return fail(tokens_.line(), std::string("the file ends inside ") + where);
+  }
+
+  bool sendHeader();
+  bool readHeaderSection();
+  bool readTablesSection();
+  bool readTable(std::string_view tableName);
+  bool readLayer();
+  bool readLinetype();
+  bool readBlocksSection();
+  bool readBlock();
+  bool readEntitiesSection();
+  bool skipSection();
+
+  // Reads entities until a code-0 pair that is not an entity the reader continues with
+  // (ENDSEC, ENDBLK, ...), which it pushes back.
+  bool readEntities(bool skipAll);
+  bool readEntity(std::string_view type, int line, bool skipAll);
+  bool readAttributes(DxfEntity& insert);
+  bool readOldPolyline(bool skip);
+
+  // Calls handle(pair) for each pair of the current record up to the next code-0 pair, leaving
+  // out reactor and extension-dictionary groups and extended data.
+  template <typename Handler>
+  bool readRecord(Handler&& handle);
+
+  bool readEntityPair(DxfEntity& entity, const Pair& pair);
+  bool applyExtrusion(DxfEntity& entity);
+  void fixText(std::string& text);
+  void countSkipped(std::string_view type) { ++skipped_[std::string(type)]; }
+  bool checkBlockReferences();
+
+  Tokenizer tokens_;
+  DxfSink& sink_;
+  DxfDiagnostics& diagnostics_;
+  DxfHeader header_;
+  std::string rawCurrentLayer_;
+  bool headerSent_ = false;
+  bool utf8Texts_ = false;
+  bool gbkTexts_ = true;
+  bool unknownCodePageReported_ = false;
+
+  DxfEntity entity_;
+  Point extrusion_{0, 0, 1};
+  bool paperSpace_ = false;
+  bool tiltedExtrusionReported_ = false;
+
+  std::map<std::string, int> skipped_;
+  int paperSpaceEntities_ = 0;
+  std::set<std::string> layerNames_;    // upper case, to find duplicates
+  std::map<std::string, std::string> definedBlocks_;  // upper-case name -> name
+  std::map<std::string, int> referencedBlocks_;       // upper-case name -> first line
+  // What each block holds (key "" is model space): its own entities and, per block it refers
+  // to, how many references.
+  struct BlockUse {
+    long entities = 0;
+    std::map<std::string, long> references;
+  };
+  std::unordered_map<std::string, BlockUse> blockUses_;
+  std::string currentBlock_;  // upper case, while reading a block definition
+};
+
+template <typename Handler>
+bool Reader::readRecord(Handler&& handle) {
+  Pair pair;
+  int groupDepth = 0;
+  bool inExtendedData = false;
+  while (tokens_.next(pair)) {
+    if (pair.code == 0) {
+      tokens_.pushBack(pair);
+      return true;
+    }
+    if (pair.code == 102) {
+      const std::string_view value = trimSpaces(pair.value);
+      if (!value.empty() && value.front() == '{') ++groupDepth;
+      else if (value == "}" && groupDepth > 0) --groupDepth;
+      continue;
+    }
+    if (pair.code >= 1000) inExtendedData = true;
+    if (groupDepth > 0 || inExtendedData || pair.code == 999) continue;
+    if (!handle(pair)) return false;
+  }
+  return !tokens_.failed();
+}
+
+bool Reader::run() {
+  Pair pair;
+  bool sawEof = false;
+  while (!sawEof && tokens_.next(pair)) {
+    if (pair.code == 999) continue;
+    const std::string_view word = trimSpaces(pair.value);
+    if (pair.code != 0 || (word != "SECTION" && word != "EOF"))
+      return fail(pair.line, "expected SECTION or EOF, found " + quoted(pair.value));
+    if (word == "EOF") {
+      sawEof = true;
+      break;
+    }
+    Pair name;
+    if (!tokens_.next(name)) return tokens_.failed() ? false : expectEndOfData("a section");
+    if (name.code != 2) return fail(name.line, "a section must begin with its name (group code 2)");
+    const std::string_view section = trimSpaces(name.value);
+    bool ok = true;
+    if (section == "HEADER") ok = readHeaderSection();
+    else if (section == "TABLES") ok = readTablesSection();
+    else if (section == "BLOCKS") ok = readBlocksSection();
+    else if (section == "ENTITIES") ok = readEntitiesSection();
+    else ok = skipSection();
+    if (!ok) return false;
+  }
+  if (tokens_.failed()) return false;
+  if (!sawEof) return fail(tokens_.line(), "the file ends without EOF; it may be cut short");
+  if (!sendHeader() || !checkBlockReferences()) return false;
+
+  if (!skipped_.empty()) {
+    std::string list;
+    for (const auto& [type, count] : skipped_)
+      list += (list.empty() ? "" : ", ") + std::to_string(count) + " " + type;
+    diagnostics_.warnings.push_back("skipped entities of kinds the host does not keep: " + list);
+  }
+  if (paperSpaceEntities_ > 0)
+    diagnostics_.warnings.push_back("skipped " + std::to_string(paperSpaceEntities_) +
+                                    " paper-space entities");
+  return true;
+}
+
+bool Reader::sendHeader() {
+  if (headerSent_) return true;
+  headerSent_ = true;
+  header_.currentLayer = rawCurrentLayer_.empty() ? "0" : rawCurrentLayer_;
+  fixText(header_.currentLayer);
+  if (!sink_.header(header_)) return sinkRefused();
+  return true;
+}
+
+bool Reader::readHeaderSection() {
+  Pair pair;
+  std::string variable;
+  while (tokens_.next(pair)) {
+    if (pair.code == 0) {
+      if (trimSpaces(pair.value) != "ENDSEC")
+        return fail(pair.line, "expected ENDSEC, found " + quoted(pair.value));
+      return true;
+    }
+    if (pair.code == 9) {
+      variable = std::string(trimSpaces(pair.value));
+      continue;
+    }
+    if (variable == "$ACADVER" && pair.code == 1) {
+      header_.version = std::string(trimSpaces(pair.value));
+      utf8Texts_ = header_.version >= "AC1021";
+    } else if (variable == "$DWGCODEPAGE" && pair.code == 3) {
+      header_.codePage = std::string(trimSpaces(pair.value));
+      gbkTexts_ = equalsNoCase(header_.codePage, "ANSI_936");
+    } else if (variable == "$CLAYER" && pair.code == 8) {
+      rawCurrentLayer_ = std::string(pair.value);
+    }
+  }
+  return tokens_.failed() ? false : expectEndOfData("the HEADER section");
+}
+
+void Reader::fixText(std::string& text) {
+  if (utf8Texts_) {
+    if (!text::isAscii(text)) text = text::utf8ToGbk(text);
+  } else if (!gbkTexts_ && !text::isAscii(text)) {
+    std::string converted;
+    if (text::codePageToGbk(header_.codePage, text, converted)) {
+      text.swap(converted);
+    } else if (!unknownCodePageReported_) {
+      unknownCodePageReported_ = true;
+      diagnostics_.warnings.push_back("unknown code page " + quoted(header_.codePage) +
+                                      "; texts are kept as they are");
+    }
+  }
+  decodeCarets(text);
+  text::collapseUnicodeEscapes(text);
+}
+
+bool Reader::skipSection() {
+  Pair pair;
+  while (tokens_.next(pair))
+    if (pair.code == 0 && trimSpaces(pair.value) == "ENDSEC") return true;
+  return tokens_.failed() ? false : expectEndOfData("a section");
+}
+
+bool Reader::readTablesSection() {
+  if (!sendHeader()) return false;
+  Pair pair;
+  while (tokens_.next(pair)) {
+    if (pair.code == 999) continue;
+    if (pair.code != 0) return fail(pair.line, "expected TABLE or ENDSEC");
+    const std::string_view word = trimSpaces(pair.value);
+    if (word == "ENDSEC") return true;
+    if (word != "TABLE") return fail(pair.line, "expected TABLE or ENDSEC, found " + quoted(word));
+    std::string tableName;
+    if (!readRecord([&](const Pair& p) {
+          if (p.code == 2 && tableName.empty()) tableName = std::string(trimSpaces(p.value));
+          return true;
+        }))
+      return false;
+    if (!readTable(tableName)) return false;
+  }
+  return tokens_.failed() ? false : expectEndOfData("the TABLES section");
+}
+
+bool Reader::readTable(std::string_view tableName) {
+  Pair pair;
+  while (tokens_.next(pair)) {
+    const std::string_view word = trimSpaces(pair.value);
+    if (word == "ENDTAB") return readRecord([](const Pair&) { return true; });
+    if (word == "ENDSEC" || word == "TABLE" || word == "EOF")
+      return fail(pair.line, "table " + quoted(tableName) + " has no ENDTAB");
+    bool ok = true;
+    if (tableName == "LAYER" && word == "LAYER") ok = readLayer();
+    else if (tableName == "LTYPE" && word == "LTYPE") ok = readLinetype();
+    else ok = readRecord([](const Pair&) { return true; });
+    if (!ok) return false;
+  }
+  return tokens_.failed() ? false : expectEndOfData("a table");
+}
+
+bool Reader::readLayer() {
+  DxfLayer layer;
+  const int line = tokens_.line() - 1;  // the record's "0" line
+  if (!readRecord([&](const Pair& p) {
+        switch (p.code) {
+          case 2: layer.name = std::string(p.value); break;
+          case 70:
+            layer.frozen = p.integer & 1;
+            layer.frozenInNewViewports = p.integer & 2;
+            layer.locked = p.integer & 4;
+            break;
+          case 62:
+            layer.off = p.integer < 0;
+            layer.colour = static_cast<int>(p.integer < 0 ? -p.integer : p.integer);
+            if (layer.colour < 1 || layer.colour > 255) layer.colour = 7;
+            break;
+          case 6: layer.linetype = std::string(p.value); break;
+          case 290: layer.plottable = p.integer != 0; break;
+          case 370:
+            if (isValidLineweight(p.integer)) layer.lineweight = static_cast<int>(p.integer);
+            break;
+          default: break;
+        }
+        return true;
+      }))
+    return false;
+  fixText(layer.name);
+  fixText(layer.linetype);
+  if (layer.name.empty()) {
+    diagnostics_.warnings.push_back("line " + std::to_string(line) +
+                                    ": a layer without a name was skipped");
+    return true;
+  }
+  if (!layerNames_.insert(nameKey(layer.name)).second) {
+    diagnostics_.warnings.push_back("line " + std::to_string(line) + ": duplicate layer " +
+                                    quoted(layer.name) + " skipped");
+    return true;
+  }
+  return sink_.layer(layer) || sinkRefused();
+}
+
+bool Reader::readLinetype() {
+  DxfLinetype linetype;
+  if (!readRecord([&](const Pair& p) {
+        if (p.code == 2) linetype.name = std::string(p.value);
+        else if (p.code == 3) linetype.description = std::string(p.value);
+        else if (p.code == 49) linetype.dashes.push_back(p.real);
+        return true;
+      }))
+    return false;
+  fixText(linetype.name);
+  fixText(linetype.description);
+  if (linetype.name.empty()) return true;
+  return sink_.linetype(linetype) || sinkRefused();
+}
+
+bool Reader::readBlocksSection() {
+  if (!sendHeader()) return false;
+  Pair pair;
+  while (tokens_.next(pair)) {
+    if (pair.code == 999) continue;
+    const std::string_view word = trimSpaces(pair.value);
+    if (pair.code == 0 && word == "ENDSEC") return true;
+    if (pair.code != 0 || word != "BLOCK")
+      return fail(pair.line, "expected BLOCK or ENDSEC, found " + quoted(pair.value));
+    if (!readBlock()) return false;
+  }
+  return tokens_.failed() ? false : expectEndOfData("the BLOCKS section");
+}
+
+bool Reader::readBlock() {
+  DxfBlock block;
+  const int line = tokens_.line() - 1;  // the record's "0" line
+  std::string alternateName;
+  if (!readRecord([&](const Pair& p) {
+        switch (p.code) {
+          case 2: block.name = std::string(p.value); break;
+          case 3: alternateName = std::string(p.value); break;
+          case 70: block.flags = static_cast<int>(p.integer); break;
+          case 10: block.base.x = p.real; break;
+          case 20: block.base.y = p.real; break;
+          case 30: block.base.z = p.real; break;
+          default: break;
+        }
+        return true;
+      }))
+    return false;
+  if (block.name.empty()) block.name = alternateName;
+  fixText(block.name);
+  if (block.name.empty()) return fail(line, "a block definition without a name");
+  const bool layout = isLayoutBlock(block.name);
+  const std::string key = nameKey(block.name);
+  const bool duplicate = !layout && definedBlocks_.count(key) > 0;
+  if (duplicate)
+    diagnostics_.warnings.push_back("line " + std::to_string(line) + ": duplicate block " +
+                                    quoted(block.name) + " skipped");
+  const bool kept = !layout && !duplicate;
+  if (kept) {
+    definedBlocks_.emplace(key, block.name);
+    currentBlock_ = key;
+    if (!sink_.beginBlock(block)) return sinkRefused();
+  }
+  // A layout's own block holds nothing in these files, or paper-space content; a duplicate's
+  // content must not reach the first definition.
+  if (!readEntities(!kept)) return false;
+  currentBlock_.clear();
+  Pair end;
+  if (!tokens_.next(end)) return tokens_.failed() ? false : expectEndOfData("a block");
+  if (trimSpaces(end.value) != "ENDBLK")
+    return fail(end.line, "block " + quoted(block.name) + " has no ENDBLK");
+  if (!readRecord([](const Pair&) { return true; })) return false;
+  if (kept && !sink_.endBlock()) return sinkRefused();
+  return true;
+}
+
+bool Reader::readEntitiesSection() {
+  if (!sendHeader() || !readEntities(false)) return false;
+  Pair end;
+  if (!tokens_.next(end)) return tokens_.failed() ? false : expectEndOfData("the ENTITIES section");
+  if (trimSpaces(end.value) != "ENDSEC")
+    return fail(end.line, "expected an entity or ENDSEC, found " + quoted(end.value));
+  return true;
+}
+
+bool Reader::readEntities(bool skipAll) {
+  Pair pair;
+  while (tokens_.next(pair)) {
+    if (pair.code == 999) continue;
+    if (pair.code != 0) return fail(pair.line, "expected an entity (group code 0)");
+    const std::string_view type = trimSpaces(pair.value);
+    if (type == "ENDSEC" || type == "ENDBLK" || type == "EOF" || type == "SECTION" ||
+        type == "BLOCK") {
+      tokens_.pushBack(pair);
+      return true;
+    }
+    if (!readEntity(type, pair.line, skipAll)) return false;
+  }
+  return tokens_.failed() ? false : expectEndOfData("a list of entities");
+}
+
+bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
+  static const std::pair<std::string_view, EntityKind> kKinds[] = {
+      {"LINE", EntityKind::Line},           {"ARC", EntityKind::Arc},
+      {"CIRCLE", EntityKind::Circle},       {"POINT", EntityKind::Point},
+      {"LWPOLYLINE", EntityKind::Polyline}, {"TEXT", EntityKind::Text},
+      {"ATTDEF", EntityKind::AttributeDefinition}, {"MTEXT", EntityKind::MText},
+      {"INSERT", EntityKind::Insert},
+  };
+  if (type == "POLYLINE") return readOldPolyline(skipAll);
+  const EntityKind* kind = nullptr;
+  for (const auto& [name, k] : kKinds)
+    if (name == type) kind = &k;
+  if (kind == nullptr || skipAll) {
+    if (kind == nullptr && !skipAll) countSkipped(type);
+    return readRecord([](const Pair&) { return true; });
+  }
+  entity_.reset(*kind);
+  paperSpace_ = false;
+  extrusion_ = {0, 0, 1};
+  bool followsAttributes = false;
+  if (!readRecord([&](const Pair& p) {
+        if (p.code == 66) followsAttributes = p.integer != 0;
+        return readEntityPair(entity_, p);
+      }))
+    return false;
+  if (*kind == EntityKind::Insert && followsAttributes && !readAttributes(entity_)) return false;
+  if (paperSpace_) {
+    ++paperSpaceEntities_;
+    return true;
+  }
+  if (!applyExtrusion(entity_)) return false;
+  if (*kind == EntityKind::MText && entity_.hasAlignmentPoint) {
+    // The direction vector says the rotation.
+    if (entity_.q.x != 0 || entity_.q.y != 0)
+      entity_.rotation = std::atan2(entity_.q.y, entity_.q.x) * 180.0 / 3.14159265358979323846;
+    entity_.hasAlignmentPoint = false;
+    entity_.q = {};
+  }
+  fixText(entity_.layer);
+  fixText(entity_.linetype);
+  fixText(entity_.text);
+  fixText(entity_.tag);
+  fixText(entity_.prompt);
+  fixText(entity_.style);
+  if (entity_.layer.empty()) entity_.layer = "0";
+  if (*kind == EntityKind::Insert) {
+    fixText(entity_.block);
+    if (entity_.block.empty()) return fail(line, "a block reference without a block name");
+    const std::string key = nameKey(entity_.block);
+    referencedBlocks_.emplace(key, line);
+    ++blockUses_[currentBlock_].references[key];
+  }
+  blockUses_[currentBlock_].entities += 1 + static_cast<long>(entity_.attributes.size());
+  return sink_.entity(entity_) || sinkRefused();
+}
+
+bool Reader::readAttributes(DxfEntity& insert) {
+  Pair pair;
+  while (tokens_.next(pair)) {
+    const std::string_view type = trimSpaces(pair.value);
+    if (type == "SEQEND") return readRecord([](const Pair&) { return true; });
+    if (type != "ATTRIB")
+      return fail(pair.line, "expected ATTRIB or SEQEND after a block reference, found " +
+                                 quoted(type));
+    DxfEntity& attribute = insert.attributes.emplace_back();
+    attribute.kind = EntityKind::Attribute;
+    const Point savedExtrusion = extrusion_;
+    const bool savedPaperSpace = paperSpace_;
+    extrusion_ = {0, 0, 1};
+    if (!readRecord([&](const Pair& p) { return readEntityPair(attribute, p); })) return false;
+    if (!applyExtrusion(attribute)) return false;
+    extrusion_ = savedExtrusion;
+    paperSpace_ = savedPaperSpace;
+    for (std::string* text : {&attribute.layer, &attribute.linetype, &attribute.text,
+                              &attribute.tag, &attribute.style})
+      fixText(*text);
+    if (attribute.layer.empty()) attribute.layer = "0";
+  }
+  return tokens_.failed() ? false : expectEndOfData("the attributes of a block reference");
+}
+
+// Old-style polylines: the 2-D kind becomes a lightweight polyline; 3-D polylines and meshes
+// are skipped with their vertices.
+bool Reader::readOldPolyline(bool skip) {
+  entity_.reset(EntityKind::Polyline);
+  paperSpace_ = false;
+  extrusion_ = {0, 0, 1};
+  std::int64_t flags = 0;
+  if (!readRecord([&](const Pair& p) {
+        if (p.code == 70) flags = p.integer;
+        if (p.code == 10 || p.code == 20) return true;  // a dummy point
+        if (p.code == 30) {
+          entity_.elevation = p.real;
+          return true;
+        }
+        return readEntityPair(entity_, p);
+      }))
+    return false;
+  entity_.closed = flags & 1;
+  const bool flat = (flags & (8 | 16 | 64)) == 0;
+  Pair pair;
+  while (tokens_.next(pair)) {
+    const std::string_view type = trimSpaces(pair.value);
+    if (type == "SEQEND") {
+      if (!readRecord([](const Pair&) { return true; })) return false;
+      if (skip) return true;
+      if (!flat) {
+        countSkipped("POLYLINE (3-D or mesh)");
+        return true;
+      }
+      if (paperSpace_) {
+        ++paperSpaceEntities_;
+        return true;
+      }
+      if (!applyExtrusion(entity_)) return false;
+      fixText(entity_.layer);
+      fixText(entity_.linetype);
+      if (entity_.layer.empty()) entity_.layer = "0";
+      ++blockUses_[currentBlock_].entities;
+      return sink_.entity(entity_) || sinkRefused();
+    }
+    if (type != "VERTEX")
+      return fail(pair.line, "expected VERTEX or SEQEND in a polyline, found " + quoted(type));
+    Vertex vertex;
+    std::int64_t vertexFlags = 0;
+    if (!readRecord([&](const Pair& p) {
+          if (p.code == 10) vertex.x = p.real;
+          else if (p.code == 20) vertex.y = p.real;
+          else if (p.code == 42) vertex.bulge = p.real;
+          else if (p.code == 70) vertexFlags = p.integer;
+          return true;
+        }))
+      return false;
+    if ((vertexFlags & 16) == 0) entity_.vertices.push_back(vertex);  // 16: spline frame point
+  }
+  return tokens_.failed() ? false : expectEndOfData("a polyline");
+}
+
+bool Reader::readEntityPair(DxfEntity& e, const Pair& p) {
+  switch (p.code) {
+    case 8: e.layer = std::string(p.value); return true;
+    case 6: e.linetype = std::string(p.value); return true;
+    case 62: e.colour = validColour(p.integer); return true;
+    case 370:
+      e.lineweight = isValidLineweight(p.integer) ? static_cast<int>(p.integer) : kLineweightByLayer;
+      return true;
+    case 60: e.invisible = p.integer != 0; return true;
+    case 67: paperSpace_ = p.integer != 0; return true;
+    case 210: extrusion_.x = p.real; return true;
+    case 220: extrusion_.y = p.real; return true;
+    case 230: extrusion_.z = p.real; return true;
+    default: break;
+  }
+  const bool isText = e.kind == EntityKind::Text || e.kind == EntityKind::Attribute ||
+                      e.kind == EntityKind::AttributeDefinition;
+  switch (e.kind) {
+    case EntityKind::Polyline:
+      if (p.code == 10) e.vertices.push_back({p.real, 0, 0});
+      else if (p.code == 20 && !e.vertices.empty()) e.vertices.back().y = p.real;
+      else if (p.code == 42 && !e.vertices.empty()) e.vertices.back().bulge = p.real;
+      else if (p.code == 70) e.closed = p.integer & 1;
+      else if (p.code == 43) e.width = p.real;
+      else if (p.code == 38) e.elevation = p.real;
+      return true;
+    case EntityKind::Insert:
+      switch (p.code) {
+        case 2: e.block = std::string(p.value); break;
+        case 41: e.scale.x = p.real; break;
+        case 42: e.scale.y = p.real; break;
+        case 43: e.scale.z = p.real; break;
+        case 50: e.rotation = p.real; break;
+        case 70: case 71:
+          if (p.integer > 1) countSkipped("INSERT array copies (kept as one reference)");
+          break;
+        default: break;
+      }
+      break;
+    case EntityKind::MText:
+      switch (p.code) {
+        case 3: e.text.append(p.value); break;
+        case 1: e.text.append(p.value); break;
+        case 40: e.height = p.real; break;
+        case 41: e.width = p.real; break;
+        case 71: e.attachment = (p.integer >= 1 && p.integer <= 9) ? static_cast<int>(p.integer) : 1; break;
+        case 7: e.style = std::string(p.value); break;
+        case 11: e.q.x = p.real; e.hasAlignmentPoint = true; break;
+        case 21: e.q.y = p.real; break;
+        case 31: e.q.z = p.real; break;
+        case 50: e.rotation = p.real; break;
+        default: break;
+      }
+      break;
+    default:
+      break;
+  }
+  if (isText) {
+    switch (p.code) {
+      case 1: e.text = std::string(p.value); break;
+      case 2: e.tag = std::string(p.value); break;
+      case 3: if (e.kind == EntityKind::AttributeDefinition) e.prompt = std::string(p.value); break;
+      case 7: e.style = std::string(p.value); break;
+      case 40: e.height = p.real; break;
+      case 41: e.widthFactor = p.real; break;
+      case 50: e.rotation = p.real; break;
+      case 51: e.oblique = p.real; break;
+      case 70: if (e.kind != EntityKind::Text) e.attributeFlags = static_cast<int>(p.integer & 15); break;
+      case 72: e.alignment.horizontal = (p.integer >= 0 && p.integer <= 5) ? static_cast<int>(p.integer) : 0; break;
+      case 73: if (e.kind == EntityKind::Text) e.alignment.vertical = (p.integer >= 0 && p.integer <= 3) ? static_cast<int>(p.integer) : 0; break;
+      case 74: if (e.kind != EntityKind::Text) e.alignment.vertical = (p.integer >= 0 && p.integer <= 3) ? static_cast<int>(p.integer) : 0; break;
+      case 11: e.q.x = p.real; e.hasAlignmentPoint = true; break;
+      case 21: e.q.y = p.real; break;
+      case 31: e.q.z = p.real; break;
+      default: break;
+    }
+  }
+  switch (p.code) {
+    case 10: if (e.kind != EntityKind::Polyline) e.p.x = p.real; break;
+    case 20: if (e.kind != EntityKind::Polyline) e.p.y = p.real; break;
+    case 30: if (e.kind != EntityKind::Polyline) e.p.z = p.real; break;
+    case 11: if (e.kind == EntityKind::Line) e.q.x = p.real; break;
+    case 21: if (e.kind == EntityKind::Line) e.q.y = p.real; break;
+    case 31: if (e.kind == EntityKind::Line) e.q.z = p.real; break;
+    case 40: if (e.kind == EntityKind::Arc || e.kind == EntityKind::Circle) e.radius = p.real; break;
+    case 50: if (e.kind == EntityKind::Arc) e.startAngle = p.real; break;
+    case 51: if (e.kind == EntityKind::Arc) e.endAngle = p.real; break;
+    default: break;
+  }
+  return true;
+}
+
+// Entities given in their object coordinate system come into world coordinates. Drawings seen
+// from below (extrusion 0,0,-1) are common after mirroring; they are mirrored in x. Other
+// extrusions are read as if seen from above, with a warning.
+bool Reader::applyExtrusion(DxfEntity& e) {
+  const Point n = extrusion_;
+  if (std::abs(n.x) < 1e-9 && std::abs(n.y) < 1e-9 && n.z > 0) return true;
+  const bool fromBelow = std::abs(n.x) < 1e-9 && std::abs(n.y) < 1e-9 && n.z < 0;
+  if (!fromBelow) {
+    if (!tiltedExtrusionReported_) {
+      tiltedExtrusionReported_ = true;
+      diagnostics_.warnings.push_back("entities on tilted planes were read as seen from above");
+    }
+    return true;
+  }
+  switch (e.kind) {
+    case EntityKind::Line:
+    case EntityKind::Point:
+    case EntityKind::MText:
+      return true;  // world coordinates already
+    case EntityKind::Arc: {
+      const double start = 180.0 - e.endAngle;
+      const double end = 180.0 - e.startAngle;
+      e.startAngle = start;
+      e.endAngle = end;
+      break;
+    }
+    case EntityKind::Polyline:
+      for (Vertex& v : e.vertices) {
+        v.x = -v.x;
+        v.bulge = -v.bulge;
+      }
+      return true;
+    case EntityKind::Insert:
+      e.rotation = -e.rotation;
+      e.scale.x = -e.scale.x;
+      break;
+    case EntityKind::Text:
+    case EntityKind::Attribute:
+    case EntityKind::AttributeDefinition:
+      e.rotation = 180.0 - e.rotation;
+      e.q.x = -e.q.x;
+      break;
+    case EntityKind::Circle:
+      break;
+  }
+  e.p.x = -e.p.x;
+  e.p.z = -e.p.z;
+  return true;
+}
+
+// Block definitions form a graph through their references. It must have no cycle, and what
+// model space shows with every reference expanded must stay countable: a few blocks that each
+// refer many times to the next multiply up to more entities than any machine holds, and every
+// display, pick and extent would then run for ever. The walk is iterative, since a chain of
+// blocks can be as long as the file allows.
+bool Reader::checkBlockReferences() {
+  for (const auto& [key, line] : referencedBlocks_)
+    if (definedBlocks_.count(key) == 0 && !isLayoutBlock(key))
+      return fail(line, "block " + quoted(key) + " is referenced but never defined");
+
+  constexpr long kMaxExpanded = 10000000;
+  enum : char { kNew = 0, kOpen, kDone };
+  std::unordered_map<std::string, char> state;
+  std::unordered_map<std::string, long> expanded;  // entities with references expanded, capped
+  struct Frame {
+    const std::string* block;
+    std::map<std::string, long>::const_iterator next, end;
+  };
+  static const std::map<std::string, long> kNoReferences;
+  auto frameFor = [&](const std::string& block) {
+    const auto use = blockUses_.find(block);
+    const auto& references = use == blockUses_.end() ? kNoReferences : use->second.references;
+    return Frame{&block, references.begin(), references.end()};
+  };
+  for (const auto& [root, unused] : blockUses_) {
+    (void)unused;
+    if (state[root] != kNew) continue;
+    std::vector<Frame> stack{frameFor(root)};
+    state[root] = kOpen;
+    while (!stack.empty()) {
+      Frame& top = stack.back();
+      if (top.next != top.end) {
+        const std::string& child = (top.next++)->first;
+        const char childState = state[child];
+        if (childState == kOpen)
+          return fail(referencedBlocks_[child],
+                      "block " + quoted(definedBlocks_[child]) + " contains a reference to itself");
+        if (childState == kNew) {
+          state[child] = kOpen;
+          stack.push_back(frameFor(child));
+        }
+        continue;
+      }
+      const std::string& block = *top.block;
+      const auto use = blockUses_.find(block);
+      long total = use == blockUses_.end() ? 0 : use->second.entities;
+      if (use != blockUses_.end())
+        for (const auto& [child, count] : use->second.references) {
+          const long each = expanded[child];
+          total = (each > 0 && count > (kMaxExpanded - total) / each) ? kMaxExpanded + 1
+                                                                       : total + count * each;
+          if (total > kMaxExpanded) break;
+        }
+      expanded[block] = total;
+      state[block] = kDone;
+      stack.pop_back();
+    }
+  }
+  const auto model = expanded.find("");
+  if (model != expanded.end() && model->second > kMaxExpanded) {
+    int line = tokens_.line();
+    for (const auto& [child, count] : blockUses_[""].references)
+      if (expanded[child] * count >= kMaxExpanded / 10 || expanded[child] > kMaxExpanded / 10) {
+        line = referencedBlocks_[child];
+        break;
+      }
+    return fail(line, "the block references expand to more than " + std::to_string(kMaxExpanded) +
+                          " entities");
+  }
+  return true;
+}
+
+}  // namespace
+
+bool readDxf(std::string_view data, DxfSink& sink, DxfDiagnostics& diagnostics) {
+  // The binary form starts with a 22-byte sentinel that ends in "Binary DXF\r\n\x1a\0".
+  if (data.substr(0, 32).find("Binary DXF\r\n\x1a") != std::string_view::npos) {
+    diagnostics.error = "line 1: binary drawing files are not supported; save it as text";
+    return false;
+  }
+  if (data.substr(0, 3) == "\xEF\xBB\xBF") data.remove_prefix(3);
+  Reader reader(data, sink, diagnostics);
+  if (reader.run()) return true;
+  diagnostics.error = reader.error().empty() ? "the drawing could not be read" : reader.error();
+  return false;
+}
+
+}  // namespace drawhost::dxf

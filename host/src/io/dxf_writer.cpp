@@ -1,0 +1,572 @@
+// The release-2000 writer. The body is written as the records arrive; the header, which names
+// the next free handle and the drawing's extents, is put in front of it at the end.
+//
+// Fixed handles: the nine tables and the root dictionaries take the small numbers below; every
+// other object takes the next number from 0x30 on, in writing order, so the same drawing always
+// gives the same file.
+#include "io/dxf_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "io/dxf_text.h"
+
+namespace drawhost::dxf {
+namespace {
+
+enum FixedHandle : unsigned {
+  kBlockRecordTable = 0x1,
+  kLayerTable = 0x2,
+  kStyleTable = 0x3,
+  kLinetypeTable = 0x5,
+  kViewTable = 0x6,
+  kUcsTable = 0x7,
+  kViewportTable = 0x8,
+  kAppIdTable = 0x9,
+  kDimStyleTable = 0xA,
+  kRootDictionary = 0xC,
+  kGroupDictionary = 0xD,
+};
+
+constexpr size_t kMTextChunk = 250;
+
+// Cuts `text` after at most `limit` bytes without splitting a double-byte character or a
+// caret pair.
+size_t chunkLength(std::string_view text, size_t limit) {
+  size_t at = 0;
+  while (at < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    const size_t length = (byte >= 0x81 && byte <= 0xFE) || byte == '^' ? 2 : 1;
+    if (at + length > limit) break;
+    at += length;
+  }
+  return std::min(at, text.size());
+}
+
+}  // namespace
+
+DxfWriter::DxfWriter(const DxfTables& tables) {
+  out_.reserve(1 << 16);
+  currentLayer_ = tables.currentLayer.empty() ? "0" : tables.currentLayer;
+  writeClassesAndTables(tables);
+}
+
+void DxfWriter::code(int groupCode) {
+  // Right-aligned in three columns, as other writers do.
+  char buffer[8];
+  char* end = buffer + sizeof buffer;
+  char* at = end;
+  *--at = '\n';
+  unsigned value = static_cast<unsigned>(groupCode);
+  do {
+    *--at = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (end - at < 4) *--at = ' ';
+  out_.append(at, end);
+}
+
+void DxfWriter::pair(int groupCode, std::string_view value) {
+  code(groupCode);
+  out_.append(value);
+  out_ += '\n';
+}
+
+void DxfWriter::text(int groupCode, std::string_view value) {
+  code(groupCode);
+  encodeCarets(value, out_);
+  out_ += '\n';
+}
+
+void DxfWriter::pair(int groupCode, double value) {
+  code(groupCode);
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value);
+  out_.append(buffer, result.ptr);
+  // Readers expect a decimal point in real values.
+  if (std::find(buffer, result.ptr, '.') == result.ptr &&
+      std::find(buffer, result.ptr, 'e') == result.ptr)
+    out_ += ".0";
+  out_ += '\n';
+}
+
+void DxfWriter::integer(int groupCode, long value) {
+  code(groupCode);
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out_.append(buffer, result.ptr);
+  out_ += '\n';
+}
+
+void DxfWriter::handle(int groupCode, Handle value) {
+  char buffer[16];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, 16);
+  for (char* c = buffer; c != result.ptr; ++c)
+    if (*c >= 'a') *c = static_cast<char>(*c - 32);
+  pair(groupCode, std::string_view(buffer, result.ptr - buffer));
+}
+
+void DxfWriter::point(int groupCode, const Point& p, bool withZ) {
+  pair(groupCode, p.x);
+  pair(groupCode + 10, p.y);
+  if (withZ) pair(groupCode + 20, p.z);
+}
+
+void DxfWriter::beginTable(const char* name, Handle handleValue, int count) {
+  pair(0, "TABLE");
+  pair(2, name);
+  handle(5, handleValue);
+  handle(330, 0);
+  pair(100, "AcDbSymbolTable");
+  integer(70, count);
+}
+
+DxfWriter::Handle DxfWriter::beginRecord(const char* type, Handle table, const char* subclass) {
+  const Handle self = next();
+  pair(0, type);
+  handle(std::string_view(type) == "DIMSTYLE" ? 105 : 5, self);
+  handle(330, table);
+  pair(100, "AcDbSymbolTableRecord");
+  pair(100, subclass);
+  return self;
+}
+
+void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
+  pair(0, "SECTION");
+  pair(2, "CLASSES");
+  pair(0, "ENDSEC");
+  pair(0, "SECTION");
+  pair(2, "TABLES");
+
+  beginTable("VPORT", kViewportTable, 1);
+  beginRecord("VPORT", kViewportTable, "AcDbViewportTableRecord");
+  pair(2, "*Active");
+  integer(70, 0);
+  point(10, {0, 0, 0}, false);
+  point(11, {1, 1, 0}, false);
+  point(12, {0, 0, 0}, false);
+  pair(40, 1000.0);
+  pair(41, 1.5);
+  pair(0, "ENDTAB");
+
+  std::vector<DxfLinetype> linetypes = {{"ByBlock", "", {}}, {"ByLayer", "", {}},
+                                        {"Continuous", "Solid line", {}}};
+  for (const DxfLinetype& linetype : tables.linetypes) {
+    const std::string key = nameKey(linetype.name);
+    const bool known = std::any_of(linetypes.begin(), linetypes.end(),
+                                   [&](const DxfLinetype& l) { return nameKey(l.name) == key; });
+    if (!known && !linetype.name.empty()) linetypes.push_back(linetype);
+  }
+  beginTable("LTYPE", kLinetypeTable, static_cast<int>(linetypes.size()));
+  for (const DxfLinetype& linetype : linetypes) writeLinetype(kLinetypeTable, linetype);
+  pair(0, "ENDTAB");
+
+  std::vector<const DxfLayer*> layers;
+  DxfLayer layerZero;
+  layerZero.name = "0";
+  layers.push_back(&layerZero);
+  for (const DxfLayer& layer : tables.layers) {
+    if (layer.name == "0") layers[0] = &layer;
+    else if (!layer.name.empty()) layers.push_back(&layer);
+  }
+  beginTable("LAYER", kLayerTable, static_cast<int>(layers.size()));
+  for (const DxfLayer* layer : layers) writeLayer(kLayerTable, *layer);
+  pair(0, "ENDTAB");
+
+  std::vector<std::string> styles = {"Standard"};
+  for (const std::string& style : tables.textStyles)
+    if (!style.empty() && std::none_of(styles.begin(), styles.end(), [&](const std::string& s) {
+          return nameKey(s) == nameKey(style);
+        }))
+      styles.push_back(style);
+  beginTable("STYLE", kStyleTable, static_cast<int>(styles.size()));
+  for (const std::string& style : styles) {
+    beginRecord("STYLE", kStyleTable, "AcDbTextStyleTableRecord");
+    text(2, style);
+    integer(70, 0);
+    pair(40, 0.0);
+    pair(41, 1.0);
+    pair(50, 0.0);
+    integer(71, 0);
+    pair(42, 2.5);
+    pair(3, "txt");
+    pair(4, "");
+  }
+  pair(0, "ENDTAB");
+
+  beginTable("VIEW", kViewTable, 0);
+  pair(0, "ENDTAB");
+  beginTable("UCS", kUcsTable, 0);
+  pair(0, "ENDTAB");
+
+  beginTable("APPID", kAppIdTable, 1);
+  beginRecord("APPID", kAppIdTable, "AcDbRegAppTableRecord");
+  pair(2, "ACAD");
+  integer(70, 0);
+  pair(0, "ENDTAB");
+
+  beginTable("DIMSTYLE", kDimStyleTable, 1);
+  pair(100, "AcDbDimStyleTable");
+  beginRecord("DIMSTYLE", kDimStyleTable, "AcDbDimStyleTableRecord");
+  pair(2, "Standard");
+  integer(70, 0);
+  pair(0, "ENDTAB");
+
+  writeBlockRecords(kBlockRecordTable, tables);
+  pair(0, "ENDSEC");
+
+  pair(0, "SECTION");
+  pair(2, "BLOCKS");
+  writeLayoutBlocks();
+}
+
+void DxfWriter::writeLinetype(Handle table, const DxfLinetype& linetype) {
+  beginRecord("LTYPE", table, "AcDbLinetypeTableRecord");
+  text(2, linetype.name);
+  integer(70, 0);
+  text(3, linetype.description);
+  integer(72, 65);
+  integer(73, static_cast<long>(linetype.dashes.size()));
+  double total = 0;
+  for (const double dash : linetype.dashes) total += dash < 0 ? -dash : dash;
+  pair(40, total);
+  for (const double dash : linetype.dashes) {
+    pair(49, dash);
+    integer(74, 0);
+  }
+}
+
+void DxfWriter::writeLayer(Handle table, const DxfLayer& layer) {
+  beginRecord("LAYER", table, "AcDbLayerTableRecord");
+  text(2, layer.name);
+  integer(70, (layer.frozen ? 1 : 0) | (layer.frozenInNewViewports ? 2 : 0) |
+                  (layer.locked ? 4 : 0));
+  const int colour = (layer.colour >= 1 && layer.colour <= 255) ? layer.colour : 7;
+  integer(62, layer.off ? -colour : colour);
+  text(6, layer.linetype.empty() ? std::string_view("Continuous") : layer.linetype);
+  if (!layer.plottable) integer(290, 0);
+  integer(370, layer.lineweight);
+}
+
+void DxfWriter::writeBlockRecords(Handle table, const DxfTables& tables) {
+  beginTable("BLOCK_RECORD", table, static_cast<int>(tables.blocks.size()) + 2);
+  modelSpaceRecord_ = beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord");
+  pair(2, "*Model_Space");
+  paperSpaceRecord_ = beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord");
+  pair(2, "*Paper_Space");
+  for (const DxfBlock& block : tables.blocks) {
+    const std::string key = nameKey(block.name);
+    if (block.name.empty() || blockRecords_.count(key)) continue;
+    blockRecords_[key] = beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord");
+    text(2, block.name);
+  }
+  pair(0, "ENDTAB");
+}
+
+void DxfWriter::writeLayoutBlocks() {
+  writeBlockBegin(modelSpaceRecord_, "*Model_Space", {}, 0, false);
+  writeBlockEnd(modelSpaceRecord_, false);
+  writeBlockBegin(paperSpaceRecord_, "*Paper_Space", {}, 0, true);
+  writeBlockEnd(paperSpaceRecord_, true);
+}
+
+void DxfWriter::writeBlockBegin(Handle owner, const std::string& name, const Point& base,
+                                int flags, bool paperSpace) {
+  pair(0, "BLOCK");
+  handle(5, next());
+  handle(330, owner);
+  pair(100, "AcDbEntity");
+  if (paperSpace) integer(67, 1);
+  pair(8, "0");
+  pair(100, "AcDbBlockBegin");
+  text(2, name);
+  integer(70, flags & 1);  // only the anonymous flag; references to other files are not kept
+  point(10, base);
+  text(3, name);
+  pair(1, "");
+}
+
+void DxfWriter::writeBlockEnd(Handle owner, bool paperSpace) {
+  pair(0, "ENDBLK");
+  handle(5, next());
+  handle(330, owner);
+  pair(100, "AcDbEntity");
+  if (paperSpace) integer(67, 1);
+  pair(8, "0");
+  pair(100, "AcDbBlockEnd");
+}
+
+void DxfWriter::beginBlock(const DxfBlock& block) {
+  const auto record = blockRecords_.find(nameKey(block.name));
+  currentOwner_ = record == blockRecords_.end() ? 0 : record->second;
+  if (currentOwner_ != 0) writeBlockBegin(currentOwner_, block.name, block.base, block.flags, false);
+}
+
+void DxfWriter::endBlock() {
+  if (currentOwner_ != 0) writeBlockEnd(currentOwner_, false);
+  currentOwner_ = 0;
+}
+
+void DxfWriter::beginEntities() {
+  pair(0, "ENDSEC");
+  pair(0, "SECTION");
+  pair(2, "ENTITIES");
+  currentOwner_ = modelSpaceRecord_;
+}
+
+void DxfWriter::entity(const DxfEntity& e) {
+  // Entities of a block that was not announced in the tables have no owner to go to.
+  if (currentOwner_ == 0) return;
+  if (currentOwner_ == modelSpaceRecord_) {
+    extend(e.p);
+    if (e.kind == EntityKind::Line) extend(e.q);
+    if (e.kind == EntityKind::Arc || e.kind == EntityKind::Circle) {
+      extend({e.p.x - e.radius, e.p.y - e.radius, 0});
+      extend({e.p.x + e.radius, e.p.y + e.radius, 0});
+    }
+    for (const Vertex& v : e.vertices) extend({v.x, v.y, 0});
+  }
+  writeEntity(e, currentOwner_);
+}
+
+void DxfWriter::extend(const Point& p) {
+  extMin_.x = std::min(extMin_.x, p.x);
+  extMin_.y = std::min(extMin_.y, p.y);
+  extMax_.x = std::max(extMax_.x, p.x);
+  extMax_.y = std::max(extMax_.y, p.y);
+}
+
+void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, Handle self) {
+  pair(0, type);
+  handle(5, self);
+  handle(330, owner);
+  pair(100, "AcDbEntity");
+  text(8, e.layer.empty() ? std::string_view("0") : e.layer);
+  if (!e.linetype.empty() && nameKey(e.linetype) != "BYLAYER") text(6, e.linetype);
+  if (e.colour != kColourByLayer) integer(62, e.colour);
+  if (e.lineweight != kLineweightByLayer) integer(370, e.lineweight);
+  if (e.invisible) integer(60, 1);
+}
+
+void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
+  const Handle self = next();
+  switch (e.kind) {
+    case EntityKind::Line:
+      writeCommon(e, "LINE", owner, self);
+      pair(100, "AcDbLine");
+      point(10, e.p);
+      point(11, e.q);
+      return;
+    case EntityKind::Circle:
+    case EntityKind::Arc:
+      writeCommon(e, e.kind == EntityKind::Arc ? "ARC" : "CIRCLE", owner, self);
+      pair(100, "AcDbCircle");
+      point(10, e.p);
+      pair(40, e.radius);
+      if (e.kind == EntityKind::Arc) {
+        pair(100, "AcDbArc");
+        pair(50, e.startAngle);
+        pair(51, e.endAngle);
+      }
+      return;
+    case EntityKind::Point:
+      writeCommon(e, "POINT", owner, self);
+      pair(100, "AcDbPoint");
+      point(10, e.p);
+      return;
+    case EntityKind::Polyline:
+      writeCommon(e, "LWPOLYLINE", owner, self);
+      pair(100, "AcDbPolyline");
+      integer(90, static_cast<long>(e.vertices.size()));
+      integer(70, e.closed ? 1 : 0);
+      if (e.width != 0) pair(43, e.width);
+      if (e.elevation != 0) pair(38, e.elevation);
+      for (const Vertex& v : e.vertices) {
+        pair(10, v.x);
+        pair(20, v.y);
+        if (v.bulge != 0) pair(42, v.bulge);
+      }
+      return;
+    case EntityKind::Text:
+      writeCommon(e, "TEXT", owner, self);
+      writeTextBody(e, true);
+      return;
+    case EntityKind::Attribute:
+      writeCommon(e, "ATTRIB", owner, self);
+      writeTextBody(e, false);
+      pair(100, "AcDbAttribute");
+      text(2, e.tag);
+      integer(70, e.attributeFlags);
+      if (e.alignment.vertical != 0) integer(74, e.alignment.vertical);
+      return;
+    case EntityKind::AttributeDefinition:
+      writeCommon(e, "ATTDEF", owner, self);
+      writeTextBody(e, false);
+      pair(100, "AcDbAttributeDefinition");
+      text(3, e.prompt);
+      text(2, e.tag);
+      integer(70, e.attributeFlags);
+      if (e.alignment.vertical != 0) integer(74, e.alignment.vertical);
+      return;
+    case EntityKind::MText:
+      writeCommon(e, "MTEXT", owner, self);
+      writeMTextBody(e);
+      return;
+    case EntityKind::Insert:
+      writeCommon(e, "INSERT", owner, self);
+      pair(100, "AcDbBlockReference");
+      if (!e.attributes.empty()) integer(66, 1);
+      text(2, e.block);
+      point(10, e.p);
+      if (e.scale.x != 1) pair(41, e.scale.x);
+      if (e.scale.y != 1) pair(42, e.scale.y);
+      if (e.scale.z != 1) pair(43, e.scale.z);
+      if (e.rotation != 0) pair(50, e.rotation);
+      if (e.attributes.empty()) return;
+      for (const DxfEntity& attribute : e.attributes) writeEntity(attribute, self);
+      pair(0, "SEQEND");
+      handle(5, next());
+      handle(330, self);
+      pair(100, "AcDbEntity");
+      text(8, e.layer.empty() ? std::string_view("0") : e.layer);
+      return;
+  }
+}
+
+void DxfWriter::writeTextBody(const DxfEntity& e, bool withAlignmentSubclass) {
+  pair(100, "AcDbText");
+  point(10, e.p);
+  pair(40, e.height);
+  text(1, e.text);
+  if (e.rotation != 0) pair(50, e.rotation);
+  if (e.widthFactor != 1) pair(41, e.widthFactor);
+  if (e.oblique != 0) pair(51, e.oblique);
+  text(7, e.style.empty() ? std::string_view("Standard") : e.style);
+  if (e.alignment.horizontal != 0) integer(72, e.alignment.horizontal);
+  const bool aligned = e.alignment.horizontal != 0 || e.alignment.vertical != 0;
+  if (aligned) point(11, e.hasAlignmentPoint ? e.q : e.p);
+  if (withAlignmentSubclass) {
+    pair(100, "AcDbText");
+    if (e.alignment.vertical != 0) integer(73, e.alignment.vertical);
+  }
+}
+
+void DxfWriter::writeMTextBody(const DxfEntity& e) {
+  pair(100, "AcDbMText");
+  point(10, e.p);
+  pair(40, e.height);
+  pair(41, e.width);
+  integer(71, e.attachment);
+  integer(72, 1);
+  std::string encoded;
+  encodeCarets(e.text, encoded);
+  std::string_view rest = encoded;
+  while (rest.size() > kMTextChunk) {
+    const size_t length = chunkLength(rest, kMTextChunk);
+    pair(3, rest.substr(0, length));
+    rest.remove_prefix(length);
+  }
+  pair(1, rest);
+  text(7, e.style.empty() ? std::string_view("Standard") : e.style);
+  if (e.rotation != 0) pair(50, e.rotation);
+}
+
+void DxfWriter::writeObjects() {
+  pair(0, "SECTION");
+  pair(2, "OBJECTS");
+  pair(0, "DICTIONARY");
+  handle(5, kRootDictionary);
+  handle(330, 0);
+  pair(100, "AcDbDictionary");
+  integer(281, 1);
+  pair(3, "ACAD_GROUP");
+  handle(350, kGroupDictionary);
+  pair(0, "DICTIONARY");
+  handle(5, kGroupDictionary);
+  handle(330, kRootDictionary);
+  pair(100, "AcDbDictionary");
+  integer(281, 1);
+  pair(0, "ENDSEC");
+  pair(0, "EOF");
+}
+
+std::string DxfWriter::finish() {
+  if (currentOwner_ != modelSpaceRecord_) beginEntities();
+  pair(0, "ENDSEC");
+  writeObjects();
+  std::string body;
+  body.swap(out_);
+  writeHeader();
+  out_ += body;
+  return std::move(out_);
+}
+
+void DxfWriter::writeHeader() {
+  if (extMin_.x > extMax_.x) extMin_ = extMax_ = Point{};
+  pair(0, "SECTION");
+  pair(2, "HEADER");
+  pair(9, "$ACADVER");
+  pair(1, "AC1015");
+  pair(9, "$ACADMAINTVER");
+  integer(70, 6);
+  pair(9, "$DWGCODEPAGE");
+  pair(3, "ANSI_936");
+  pair(9, "$INSBASE");
+  point(10, {});
+  pair(9, "$EXTMIN");
+  point(10, extMin_);
+  pair(9, "$EXTMAX");
+  point(10, extMax_);
+  pair(9, "$CLAYER");
+  text(8, currentLayer_);
+  pair(9, "$CELTYPE");
+  pair(6, "ByLayer");
+  pair(9, "$CECOLOR");
+  integer(62, kColourByLayer);
+  pair(9, "$LTSCALE");
+  pair(40, 1.0);
+  pair(9, "$HANDSEED");
+  handle(5, nextHandle_);
+  pair(0, "ENDSEC");
+}
+
+std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpace) {
+  DxfTables tables;
+  tables.currentLayer = drawing.header.currentLayer;
+  tables.linetypes = drawing.linetypes;
+  tables.layers = drawing.layers;
+  tables.textStyles = drawing.textStyles;
+  auto addStyle = [&](const DxfEntity& e) {
+    if (e.kind == EntityKind::Text || e.kind == EntityKind::MText ||
+        e.kind == EntityKind::AttributeDefinition)
+      tables.textStyles.push_back(e.style);
+    for (const DxfEntity& attribute : e.attributes) tables.textStyles.push_back(attribute.style);
+  };
+  for (const DxfBlockDefinition& definition : drawing.blocks) {
+    tables.blocks.push_back(definition.block);
+    for (const DxfEntity& e : definition.entities) addStyle(e);
+  }
+  for (const DxfEntity& e : drawing.entities) addStyle(e);
+  std::sort(tables.textStyles.begin(), tables.textStyles.end());
+  tables.textStyles.erase(std::unique(tables.textStyles.begin(), tables.textStyles.end()),
+                          tables.textStyles.end());
+
+  DxfWriter writer(tables);
+  for (const DxfBlockDefinition& definition : drawing.blocks) {
+    writer.beginBlock(definition.block);
+    for (const DxfEntity& e : definition.entities) writer.entity(e);
+    writer.endBlock();
+  }
+  writer.beginEntities();
+  modelSpace([&](const DxfEntity& e) { writer.entity(e); });
+  return writer.finish();
+}
+
+std::string writeDxf(const DxfDrawing& drawing) {
+  return writeDxf(drawing, [&](const DxfEntityVisitor& visit) {
+    for (const DxfEntity& e : drawing.entities) visit(e);
+  });
+}
+
+}  // namespace drawhost::dxf

@@ -1,0 +1,32 @@
+// Model space as a picture: SVG, UTF-8, on the editor's black background.
+//
+// What is drawn is what a person sees in the editor: nothing from layers that are off or
+// frozen, no invisible entities or invisible attributes, colours from the colour index (by
+// layer and by block resolved), block references expanded with their attributes, texts at
+// their place, size, rotation and alignment with the special codes shown as characters.
+// Inside a block, entities on layer "0" take the reference's layer, as in the editor.
+#pragma once
+
+#include <string>
+
+#include "io/dxf_model.h"
+
+namespace drawhost::dxf {
+
+// The document; always well-formed XML, whatever bytes the drawing's texts hold.
+std::string writeSvg(const DxfDrawing& drawing);
+// The same with the model-space entities from `modelSpace` instead of drawing.entities.
+std::string writeSvg(const DxfDrawing& drawing,
+                                          const DxfEntitySource& modelSpace);
+
+// The colour index as red, green and blue (index 0 and 256 give white).
+unsigned colourIndexToRgb(int index);
+
+// A single-line text as shown: %%c, %%d, %%p, %%% and the steel-grade codes %%130..%%133 as
+// characters, underline and overline switches dropped. UTF-8 in, UTF-8 out.
+std::string displayText(const std::string& utf8);
+
+// A multi-line text's lines as shown, its format codes removed. UTF-8 in, UTF-8 out.
+std::vector<std::string> displayLines(const std::string& utf8);
+
+}  // namespace drawhost::dxf

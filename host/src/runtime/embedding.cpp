@@ -1,0 +1,138 @@
+// The embedding API (namespace drawhost): what the drawhost program and the
+// tests use to open drawings, load plug-ins and drive the editor, over the
+// host's internals.
+#include <algorithm>
+#include <fstream>
+#include <istream>
+#include <sstream>
+
+#include "editor/editor.h"
+#include "io/text_encoding.h"
+#include "runtime/runtime.h"
+
+namespace hostimpl {
+namespace {
+class StreamSource : public ScriptSource {
+ public:
+  StreamSource(std::istream& in, std::string sourceName) : in_(in) {
+    name = std::move(sourceName);
+    interactive = true;
+  }
+  bool nextLine(std::string& out) override {
+    if (!std::getline(in_, out)) return false;
+    if (!out.empty() && out.back() == '\r') out.pop_back();
+    ++line;
+    return true;
+  }
+
+ private:
+  std::istream& in_;
+};
+}  // namespace
+}  // namespace hostimpl
+
+namespace drawhost {
+
+AcApDocument* newDocument(const std::string& fileName) {
+  AcApDocument* doc = hostimpl::createDocument(fileName);
+  hostimpl::notifyDocumentCreated(doc);
+  hostimpl::sendDocumentMessage(AcRx::kLoadDwgMsg, doc);
+  return doc;
+}
+
+Result closeDocument(AcApDocument* doc) {
+  auto& docs = hostimpl::documentList();
+  if (std::find(docs.begin(), docs.end(), doc) == docs.end())
+    return Result::failure("no such document");
+  if (hostimpl::runningCommand()) return Result::failure("a command is running");
+  hostimpl::sendDocumentMessage(AcRx::kUnloadDwgMsg, doc);
+  hostimpl::notifyDocumentToBeDestroyed(doc);
+  hostimpl::destroyDocument(doc);
+  return Result::success();
+}
+
+AcApDocument* currentDocument() { return hostimpl::currentDocument(); }
+
+Result setCurrentDocument(AcApDocument* doc) {
+  if (acDocManagerPtr()->setCurDocument(doc) != AcDb::kOk)
+    return Result::failure("no such document");
+  return Result::success();
+}
+
+std::vector<AcApDocument*> documents() { return hostimpl::documentList(); }
+AcDbDatabase* database(AcApDocument* doc) { return doc ? doc->database() : nullptr; }
+
+void setDocumentFileName(AcApDocument* doc, const std::string& fileName) {
+  if (doc) hostimpl::setDocFileName(doc, fileName);
+}
+
+Result loadPlugin(const std::string& path) { return hostimpl::loadPluginImpl(path); }
+Result unloadPlugin(const std::string& name, bool force) {
+  return hostimpl::unloadPluginImpl(name, force);
+}
+std::vector<std::string> loadedPlugins() { return hostimpl::pluginPaths(); }
+
+void reset() {
+  std::vector<std::string> plugins = hostimpl::pluginPaths();
+  for (auto it = plugins.rbegin(); it != plugins.rend(); ++it) hostimpl::unloadPluginImpl(*it, true);
+  while (!hostimpl::documentList().empty()) closeDocument(hostimpl::documentList().back());
+  hostimpl::resetEditor();
+}
+
+std::vector<CommandInfo> registeredCommands() { return hostimpl::commandList(); }
+Result runCommand(const std::string& name) { return hostimpl::runCommandByName(name); }
+
+Result runScriptFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Result::failure("cannot open script " + path);
+  std::stringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return Result::failure("cannot read script " + path);
+  hostimpl::TextSource src(text.str(), path);
+  return hostimpl::runSource(src);
+}
+
+Result runScriptText(const std::string& text, const std::string& name) {
+  hostimpl::TextSource src(text, name);
+  return hostimpl::runSource(src);
+}
+
+Result runInteractive(std::istream& in, const std::string& name) {
+  hostimpl::StreamSource src(in, name);
+  return hostimpl::runSource(src);
+}
+
+void setTranscriptSink(TranscriptSink sink) { hostimpl::state().sink = std::move(sink); }
+std::string transcript() { return hostimpl::state().transcript; }
+void clearTranscript() { hostimpl::state().transcript.clear(); }
+std::vector<std::string> messageBoxLog() { return hostimpl::state().messages; }
+void clearMessageBoxLog() { hostimpl::state().messages.clear(); }
+void setPromptObserver(PromptObserver observer) {
+  hostimpl::state().promptObserver = std::move(observer);
+}
+DisplayCounters displayCounters() { return hostimpl::state().counters; }
+
+bool getIntVar(const std::string& name, int& value) {
+  int* slot;
+  if (!hostimpl::intVar(name, slot)) return false;
+  value = *slot;
+  return true;
+}
+
+bool setIntVar(const std::string& name, int value) {
+  int* slot;
+  if (!hostimpl::intVar(name, slot)) return false;
+  *slot = value;
+  return true;
+}
+
+std::string utf8ToGbk(std::string_view utf8) { return text::utf8ToGbk(utf8); }
+std::string gbkToUtf8(std::string_view gbk) { return text::gbkToUtf8(gbk); }
+
+void setProgramPath(const std::string& path) {
+  hostimpl::hostModule()->path = path;
+  size_t slash = path.find_last_of('/');
+  hostimpl::hostModule()->fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace drawhost
