@@ -109,8 +109,16 @@ DisplayCounters displayCounters();
 bool getIntVar(const std::string& name, int& value);
 bool setIntVar(const std::string& name, int value);
 
+// Whether picks, the cursor's aperture and box and fence selections find
+// their candidates through the spatial index (the default) or by looking at
+// every entity of the block. The results are the same; tests and
+// benchmarks compare the two.
+void setSpatialIndexUse(bool useIndex);
+
 // --- Text encoding -----------------------------------------------------
-// Conversions for the borders; invalid sequences become '?'.
+// Conversions for the borders: a byte that starts no GBK character becomes
+// U+FFFD; a character GBK cannot hold becomes the drawing escape \U+XXXX
+// (a surrogate pair of them above U+FFFF), an invalid UTF-8 byte \U+FFFD.
 std::string utf8ToGbk(std::string_view utf8);
 std::string gbkToUtf8(std::string_view gbk);
 

@@ -19,6 +19,7 @@
 // only as valid UTF-8 whose every character GBK can hold.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -184,18 +185,39 @@ void resetVariables(EditorState& st);
 // --- object selection (editor/selection_sets.cpp, editor/spatial_queries.cpp) --------------
 
 constexpr std::int64_t kSetMarker = -0x5E1EC7;
-struct SelectionSet {
-  std::vector<AcDbStub*> members;
-  std::unordered_set<AcDbStub*> index;
-  bool add(AcDbStub* s) {
-    if (!index.insert(s).second) return false;
-    members.push_back(s);
-    return true;
+class SelectionSet {
+ public:
+  const std::vector<AcDbStub*>& members() const { return members_; }
+  // False when s is a member already.
+  bool add(AcDbStub* s);
+  // False when s is no member.
+  bool remove(AcDbStub* s);
+  // Removes the members for which drop(stub) is true.
+  template <typename Drop>
+  void removeIf(Drop drop) {
+    members_.erase(std::remove_if(members_.begin(), members_.end(), drop), members_.end());
+    index_.clear();
+    indexed_ = false;
   }
+  // Members known to be distinct, taken as they are.
+  void assignDistinct(std::vector<AcDbStub*> members) {
+    members_ = std::move(members);
+    index_.clear();
+    indexed_ = false;
+  }
+
+ private:
+  void ensureIndex();
+  std::vector<AcDbStub*> members_;
+  // Membership, made on the first add or removal: a fresh selection of a
+  // million entities never pays for it.
+  std::unordered_set<AcDbStub*> index_;
+  bool indexed_ = false;
 };
 SelectionSet* findSet(const AcEdName ss);
-// A new set holding members; its name goes to ss.
-void newSet(std::vector<AcDbStub*> members, AcEdName ss);
+// A new set holding members (each once, in order); its name goes to ss.
+// `distinct` says the members are known to be distinct already.
+void newSet(std::vector<AcDbStub*> members, AcEdName ss, bool distinct = false);
 // What one selection action (pick, box, window, ...) selects.
 void selectionFor(const Action& a, std::vector<AcDbStub*>& out);
 // The members that still exist and are not erased.
@@ -215,7 +237,8 @@ void selectBox(AcDbDatabase* db, const AcGePoint3d& p1, const AcGePoint3d& p2, B
                std::vector<AcDbStub*>& out);
 void selectFence(AcDbDatabase* db, const std::vector<AcGePoint3d>& fence,
                  std::vector<AcDbStub*>& out);
-void selectAll(AcDbDatabase* db, std::vector<AcDbStub*>& out);
+// Every entity not erased nor on a frozen layer (that passes the filter, if any).
+void selectAll(AcDbDatabase* db, std::vector<AcDbStub*>& out, const class Filter* filter);
 
 // --- filters (editor/wildcards.cpp, editor/filters.cpp) --------------------------------------
 

@@ -35,7 +35,6 @@ struct Property {
   bool isText = false;
   std::string_view text;
   double number = 0;
-  const void* record = nullptr;  // the symbol record the text is the name of
 };
 
 Property propertyOf(const AcDbEntity* ent, int group) {
@@ -43,7 +42,6 @@ Property propertyOf(const AcDbEntity* ent, int group) {
   auto setText = [&](const char* s) { p.present = p.isText = true, p.text = s ? s : ""; };
   auto setRecord = [&](const AcDbStub* record, const char* fallback) {
     setText(record ? recordName(record) : fallback);
-    p.record = record;
   };
   auto setNumber = [&](double v) { p.present = true, p.number = v; };
   switch (group) {
@@ -111,22 +109,25 @@ bool compareNumber(double a, const std::string& op, double b) {
 
 bool evalNode(const Filter::Node& n, const AcDbEntity* ent);
 
+// A string test on a text: the wildcard match, turned round by "!=".
+bool textPasses(const Filter::Node& n, std::string_view text) {
+  bool m = wildcardMatch(text, n.text);
+  if (n.op == "!=" || n.op == "/=" || n.op == "<>") return !m;
+  return n.op == "*" || m;
+}
+
 bool evalTest(const Filter::Node& n, const AcDbEntity* ent) {
+  // Layer and linetype tests: the answer per record is remembered, so most
+  // entities cost one look-up and no text at all.
+  if (n.valueKind == AcEdValueKind::kString && (n.group == 8 || n.group == 6)) {
+    const AcDbStub* record = n.group == 8 ? ent->layerStub_ : ent->linetypeStub_;
+    auto [it, fresh] = n.recordResults.try_emplace(record, false);
+    if (fresh) it->second = textPasses(n, propertyOf(ent, n.group).text);
+    return it->second;
+  }
   Property p = propertyOf(ent, n.group);
   if (!p.present) return false;
-  if (n.valueKind == AcEdValueKind::kString) {
-    if (!p.isText) return false;
-    bool m;
-    if (p.record) {
-      auto [it, fresh] = n.recordResults.try_emplace(p.record, false);
-      if (fresh) it->second = wildcardMatch(p.text, n.text);
-      m = it->second;
-    } else {
-      m = wildcardMatch(p.text, n.text);
-    }
-    if (n.op == "!=" || n.op == "/=" || n.op == "<>") return !m;
-    return n.op == "*" || m;
-  }
+  if (n.valueKind == AcEdValueKind::kString) return p.isText && textPasses(n, p.text);
   if (p.isText) return false;
   return compareNumber(p.number, n.op, n.number);
 }

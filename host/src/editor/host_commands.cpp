@@ -35,7 +35,7 @@ int runHostCommand(const std::vector<CommandToken>& tokens) {
         if (tokens[i].type == AcEd::kRtPickSet) {
           hostimpl::SelectionSet* set = hostimpl::findSet(tokens[i].name);
           if (!set) return AcEd::kError;
-          members.insert(members.end(), set->members.begin(), set->members.end());
+          members.insert(members.end(), set->members().begin(), set->members().end());
         } else if (tokens[i].type == AcEd::kRtEntityName) {
           if (AcDbStub* s = hostimpl::stubFromName(tokens[i].name)) members.push_back(s);
         } else {

@@ -41,7 +41,7 @@ void selectionFor(const Action& a, std::vector<AcDbStub*>& out) {
       selectFence(db, a.points, out);
       break;
     case Action::kAll:
-      selectAll(db, out);
+      selectAll(db, out, nullptr);
       break;
     case Action::kPrevious:
       if (AcApDocument* doc = currentDocument()) out = liveOnly(docState(doc).previous);
@@ -53,11 +53,12 @@ void selectionFor(const Action& a, std::vector<AcDbStub*>& out) {
 
 namespace {
 
-int finishSelection(std::vector<AcDbStub*> members, const AcEdResBuf* filter, AcEdName ss) {
+int finishSelection(std::vector<AcDbStub*> members, const AcEdResBuf* filter, AcEdName ss,
+                    bool distinct) {
   bool ok;
   applyFilter(filter, members, ok);
   if (!ok || members.empty()) return AcEd::kError;
-  newSet(std::move(members), ss);
+  newSet(std::move(members), ss, distinct);
   return AcEd::kNormal;
 }
 
@@ -122,7 +123,14 @@ int acedSSGet(const char* mode, const void* pt1, const void* pt2, const AcEdResB
     if (fence.size() < 2) return AcEd::kError;
     hostimpl::selectFence(db, fence, members);
   } else if (m == "A") {
-    hostimpl::selectAll(db, members);
+    // The filter applies during the one pass over the drawing, so that each
+    // entity is touched once.
+    hostimpl::Filter test;
+    if (!test.compile(filter)) return AcEd::kError;
+    hostimpl::selectAll(db, members, test.empty() ? nullptr : &test);
+    if (members.empty()) return AcEd::kError;
+    hostimpl::newSet(std::move(members), ss, true);
+    return AcEd::kNormal;
   } else if (m == "X") {
     if (db)
       for (AcDbStub* s : hostimpl::blockEntities(db->impl()->modelSpace)->entities)
@@ -135,7 +143,9 @@ int acedSSGet(const char* mode, const void* pt1, const void* pt2, const AcEdResB
   } else {
     return AcEd::kRejected;
   }
-  return hostimpl::finishSelection(std::move(members), filter, ss);
+  // Geometric selections and "A"/"X" list each entity once by construction.
+  bool distinct = m == "W" || m == "C" || m == "F" || m == "A" || m == "X";
+  return hostimpl::finishSelection(std::move(members), filter, ss, distinct);
 }
 
 int acedSSSetFirst(const AcEdName pickfirst, const AcEdName) {
@@ -146,6 +156,6 @@ int acedSSSetFirst(const AcEdName pickfirst, const AcEdName) {
   if (!pickfirst) return AcEd::kNormal;
   hostimpl::SelectionSet* set = hostimpl::findSet(pickfirst);
   if (!set) return AcEd::kError;
-  pf = set->members;
+  pf = set->members();
   return AcEd::kNormal;
 }

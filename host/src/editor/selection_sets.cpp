@@ -24,10 +24,33 @@ SelectionSet* findSet(const AcEdName ss) {
   return it == sets().end() ? nullptr : &it->second;
 }
 
-void newSet(std::vector<AcDbStub*> members, AcEdName ss) {
+void SelectionSet::ensureIndex() {
+  if (indexed_) return;
+  index_.insert(members_.begin(), members_.end());
+  indexed_ = true;
+}
+
+bool SelectionSet::add(AcDbStub* s) {
+  ensureIndex();
+  if (!index_.insert(s).second) return false;
+  members_.push_back(s);
+  return true;
+}
+
+bool SelectionSet::remove(AcDbStub* s) {
+  ensureIndex();
+  if (!index_.erase(s)) return false;
+  members_.erase(std::find(members_.begin(), members_.end(), s));
+  return true;
+}
+
+void newSet(std::vector<AcDbStub*> members, AcEdName ss, bool distinct) {
   std::int64_t id = gNextSet++;
   SelectionSet& set = sets()[id];
-  for (AcDbStub* s : members) set.add(s);
+  if (distinct)
+    set.assignDistinct(std::move(members));
+  else
+    for (AcDbStub* s : members) set.add(s);
   ss[0] = id;
   ss[1] = kSetMarker;
 }
@@ -37,11 +60,7 @@ void forgetDatabase(AcDbDatabase* db) {
     v.erase(std::remove_if(v.begin(), v.end(), [db](AcDbStub* s) { return s->database == db; }),
             v.end());
   };
-  for (auto& [id, set] : sets()) {
-    dropFrom(set.members);
-    for (auto it = set.index.begin(); it != set.index.end();)
-      it = (*it)->database == db ? set.index.erase(it) : std::next(it);
-  }
+  for (auto& [id, set] : sets()) set.removeIf([db](AcDbStub* s) { return s->database == db; });
   for (AcApDocument* doc : documentList()) {
     dropFrom(docState(doc).pickfirst);
     dropFrom(docState(doc).previous);
@@ -75,9 +94,7 @@ int acedSSAdd(const AcEdName ent, const AcEdName ss, AcEdName result) {
 int acedSSDel(const AcEdName ent, const AcEdName ss) {
   hostimpl::SelectionSet* set = findSet(ss);
   AcDbStub* stub = hostimpl::stubFromName(ent);
-  if (!set || !stub || !set->index.erase(stub)) return AcEd::kError;
-  set->members.erase(std::find(set->members.begin(), set->members.end(), stub));
-  return AcEd::kNormal;
+  return set && stub && set->remove(stub) ? AcEd::kNormal : AcEd::kError;
 }
 
 int acedSSFree(const AcEdName ss) {
@@ -88,14 +105,14 @@ int acedSSFree(const AcEdName ss) {
 int acedSSLength(const AcEdName ss, std::int32_t* length) {
   hostimpl::SelectionSet* set = findSet(ss);
   if (!set || !length) return AcEd::kError;
-  *length = static_cast<std::int32_t>(set->members.size());
+  *length = static_cast<std::int32_t>(set->members().size());
   return AcEd::kNormal;
 }
 
 int acedSSName(const AcEdName ss, std::int32_t index, AcEdName entity) {
   hostimpl::SelectionSet* set = findSet(ss);
-  if (!set || !entity || index < 0 || static_cast<size_t>(index) >= set->members.size())
+  if (!set || !entity || index < 0 || static_cast<size_t>(index) >= set->members().size())
     return AcEd::kError;
-  hostimpl::nameFromStub(set->members[index], entity);
+  hostimpl::nameFromStub(set->members()[index], entity);
   return AcEd::kNormal;
 }

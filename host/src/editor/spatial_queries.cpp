@@ -181,7 +181,7 @@ void selectFence(AcDbDatabase* db, const std::vector<AcGePoint3d>& fence,
   }
 }
 
-void selectAll(AcDbDatabase* db, std::vector<AcDbStub*>& out) {
+void selectAll(AcDbDatabase* db, std::vector<AcDbStub*>& out, const Filter* filter) {
   out.clear();
   if (!db) return;
   const auto& entities = blockEntities(modelSpaceOf(db))->entities;
@@ -191,6 +191,7 @@ void selectAll(AcDbDatabase* db, std::vector<AcDbStub*>& out) {
     if (ent->isErased()) continue;
     AcDbLayerTableRecord* layer = layerOf(ent);
     if (layer && layer->isFrozen()) continue;
+    if (filter && !filter->matches(ent)) continue;
     out.push_back(s);
   }
 }

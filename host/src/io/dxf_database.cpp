@@ -183,8 +183,8 @@ bool DatabaseImporter::endBlock() {
 bool DatabaseImporter::setCommon(AcDbEntity* entity, const DxfEntity& e) {
   entity->setLayer(layerId(e.layer));
   entity->setColorIndex(e.colour);
-  const std::string linetypeKey = nameKey(e.linetype);
-  if (!e.linetype.empty() && linetypeKey != "BYLAYER") entity->setLinetype(linetypeId(e.linetype));
+  if (!e.linetype.empty() && !sameName(e.linetype, "BYLAYER"))
+    entity->setLinetype(linetypeId(e.linetype));
   entity->setLineWeight(static_cast<AcDb::LineWeight>(e.lineweight));
   entity->setVisibility(e.invisible ? AcDb::kInvisible : AcDb::kVisible);
   return true;
@@ -463,7 +463,12 @@ void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
                                     const DxfEntityVisitor& emit) {
   e.reset(EntityKind::Line);
   exportCommon(entity, e);
-  if (auto* definition = AcDbAttributeDefinition::cast(entity)) {
+  // Lines are most of a drawing: their class first, before the casts down the hierarchy.
+  if (entity->isA() == AcDbLine::desc()) {
+    auto* line = static_cast<const AcDbLine*>(entity);
+    e.p = fromPoint(line->startPoint());
+    e.q = fromPoint(line->endPoint());
+  } else if (auto* definition = AcDbAttributeDefinition::cast(entity)) {
     e.kind = EntityKind::AttributeDefinition;
     exportText(definition, e);
     e.tag = definition->tag();

@@ -3,13 +3,12 @@
 #include "drawhost/io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "io/dxf_database.h"
 #include "io/dxf_text.h"
@@ -42,24 +41,67 @@ Result readDxfText(std::string_view contents, AcDbDatabase* db, ReadReport* repo
   return Result::success();
 }
 
-Result readDxfFile(const std::string& path, AcDbDatabase* db, ReadReport* report) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    const int error = errno;
-    return Result::failure("cannot open drawing " + path + ": " +
-                           (error ? std::strerror(error) : "cannot be read"));
+namespace {
+
+// A file's bytes, mapped into memory (no copy) when it is a regular file.
+class FileBytes {
+ public:
+  ~FileBytes() {
+    if (mapped_ != nullptr) ::munmap(mapped_, size_);
   }
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  if (file.bad()) return Result::failure("cannot read drawing " + path);
-  return readDxfText(contents.str(), db, report, path);
+  std::string_view view() const {
+    return mapped_ ? std::string_view(static_cast<const char*>(mapped_), size_) : copy_;
+  }
+  // An error text, or empty on success.
+  std::string read(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+      size_ = static_cast<size_t>(info.st_size);
+      void* at = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      if (at != MAP_FAILED) {
+        mapped_ = at;
+        return {};
+      }
+    }
+    char buffer[65536];
+    while (true) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return std::strerror(errno);
+      if (n == 0) return {};
+      copy_.append(buffer, static_cast<size_t>(n));
+    }
+  }
+
+ private:
+  void* mapped_ = nullptr;
+  size_t size_ = 0;
+  std::string copy_;
+};
+
+}  // namespace
+
+Result readDxfFile(const std::string& path, AcDbDatabase* db, ReadReport* report) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    return Result::failure("cannot open drawing " + path + ": " + std::strerror(error));
+  }
+  FileBytes bytes;
+  const std::string error = bytes.read(fd);
+  ::close(fd);
+  if (!error.empty()) return Result::failure("cannot read drawing " + path + ": " + error);
+  return readDxfText(bytes.view(), db, report, path);
 }
 
 std::string dxfText(AcDbDatabase* db, std::vector<std::string>* warnings) {
   dxf::DatabaseExporter exporter(db);
   const dxf::DxfDrawing tables = exporter.tables();
   std::string text = dxf::writeDxf(
-      tables, [&](const dxf::DxfEntityVisitor& visit) { exporter.modelSpace(visit); });
+      tables, [&](const dxf::DxfEntityVisitor& visit) { exporter.modelSpace(visit); },
+      static_cast<size_t>(db->approxNumObjects()));
   if (warnings) exporter.addWarnings(*warnings);
   return text;
 }

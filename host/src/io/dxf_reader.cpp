@@ -99,6 +99,23 @@ bool parseInteger(std::string_view text, std::int64_t& value) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
+// A group code: a small integer, right-aligned by most writers. The common shape (blanks,
+// then at most four digits) is read here; anything else goes the general way.
+bool parseGroupCode(std::string_view text, std::int64_t& value) {
+  size_t at = 0;
+  while (at < text.size() && text[at] == ' ') ++at;
+  const size_t digits = text.size() - at;
+  if (digits == 0 || digits > 4) return parseInteger(text, value);
+  std::int64_t v = 0;
+  for (; at < text.size(); ++at) {
+    const unsigned d = static_cast<unsigned char>(text[at]) - '0';
+    if (d > 9) return parseInteger(text, value);
+    v = v * 10 + d;
+  }
+  value = v;
+  return true;
+}
+
 std::string quoted(std::string_view value) {
   constexpr size_t kShown = 40;
   std::string shown(value.substr(0, kShown));
@@ -141,7 +158,7 @@ class Tokenizer {
     const int codeLineNumber = line_ + 1;
     if (!nextLine(codeLine)) return false;
     std::int64_t code = 0;
-    if (!parseInteger(codeLine, code) || code < 0 || code > 1071)
+    if (!parseGroupCode(codeLine, code) || code < 0 || code > 1071)
       return fail(codeLineNumber, "expected a group code, found " + quoted(codeLine));
     std::string_view value;
     if (!nextLine(value))

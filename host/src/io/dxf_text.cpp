@@ -6,6 +6,21 @@ namespace drawhost::dxf {
 
 using text::gbkCharLength;
 
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t at = 0; at < a.size();) {
+    const size_t length = gbkCharLength(a, at);
+    if (length == 2) {
+      if (a.compare(at, 2, b, at, 2) != 0) return false;
+    } else {
+      auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+      if (fold(a[at]) != fold(b[at])) return false;
+    }
+    at += length;
+  }
+  return true;
+}
+
 void decodeCarets(std::string& text) {
   if (text.find('^') == std::string::npos) return;
   std::string out;

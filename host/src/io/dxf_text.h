@@ -12,6 +12,8 @@ namespace drawhost::dxf {
 
 // The key under which names compare without regard to case.
 inline std::string nameKey(std::string_view gbk) { return text::upperAscii(gbk); }
+// Do two names compare equal that way? (No copies: for the per-entity paths.)
+bool sameName(std::string_view a, std::string_view b);
 
 // The file format writes control characters as ^ and a letter (^J for a line feed) and a caret
 // itself as "^ ". These two undo and do that.

@@ -46,57 +46,83 @@ size_t chunkLength(std::string_view text, size_t limit) {
 
 }  // namespace
 
+void OutputBuffer::reallocate(size_t capacity) {
+  std::unique_ptr<char[]> bigger(new char[capacity]);
+  if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_);
+  data_ = std::move(bigger);
+  capacity_ = capacity;
+}
+
 DxfWriter::DxfWriter(const DxfTables& tables) {
   out_.reserve(1 << 16);
   currentLayer_ = tables.currentLayer.empty() ? "0" : tables.currentLayer;
   writeClassesAndTables(tables);
 }
 
-void DxfWriter::code(int groupCode) {
-  // Right-aligned in three columns, as other writers do.
-  char buffer[8];
-  char* end = buffer + sizeof buffer;
-  char* at = end;
-  *--at = '\n';
+namespace {
+// Writes a group code right-aligned in three columns (as other writers do) and its line
+// feed at `to`; returns the end.
+char* putCode(char* to, int groupCode) {
+  char digits[8];
+  int n = 0;
   unsigned value = static_cast<unsigned>(groupCode);
   do {
-    *--at = static_cast<char>('0' + value % 10);
+    digits[n++] = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  while (end - at < 4) *--at = ' ';
-  out_.append(at, end);
+  for (int pad = n; pad < 3; ++pad) *to++ = ' ';
+  while (n > 0) *to++ = digits[--n];
+  *to++ = '\n';
+  return to;
+}
+}  // namespace
+
+void DxfWriter::code(int groupCode) {
+  char scratch[OutputBuffer::kScratch];
+  out_.appendScratch(scratch, putCode(scratch, groupCode) - scratch);
 }
 
 void DxfWriter::pair(int groupCode, std::string_view value) {
   code(groupCode);
   out_.append(value);
-  out_ += '\n';
+  out_.append('\n');
 }
 
 void DxfWriter::text(int groupCode, std::string_view value) {
   code(groupCode);
-  encodeCarets(value, out_);
-  out_ += '\n';
+  // Most texts hold no control character and no caret: they go out as they are.
+  bool plain = true;
+  for (char c : value) plain = plain && static_cast<unsigned char>(c) >= 0x20 && c != '^';
+  if (plain) {
+    out_.append(value);
+  } else {
+    std::string encoded;
+    encodeCarets(value, encoded);
+    out_.append(encoded);
+  }
+  out_.append('\n');
 }
 
 void DxfWriter::pair(int groupCode, double value) {
-  code(groupCode);
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value);
-  out_.append(buffer, result.ptr);
+  char scratch[OutputBuffer::kScratch];
+  char* number = putCode(scratch, groupCode);
+  auto result = std::to_chars(number, scratch + sizeof scratch - 3, value == 0 ? 0.0 : value);
   // Readers expect a decimal point in real values.
-  if (std::find(buffer, result.ptr, '.') == result.ptr &&
-      std::find(buffer, result.ptr, 'e') == result.ptr)
-    out_ += ".0";
-  out_ += '\n';
+  if (std::find(number, result.ptr, '.') == result.ptr &&
+      std::find(number, result.ptr, 'e') == result.ptr) {
+    *result.ptr++ = '.';
+    *result.ptr++ = '0';
+  }
+  *result.ptr++ = '\n';
+  out_.appendScratch(scratch, result.ptr - scratch);
 }
 
 void DxfWriter::integer(int groupCode, long value) {
-  code(groupCode);
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out_.append(buffer, result.ptr);
-  out_ += '\n';
+  char scratch[OutputBuffer::kScratch];
+  char* number = putCode(scratch, groupCode);
+  auto result = std::to_chars(number, scratch + sizeof scratch - 1, value);
+  *result.ptr++ = '\n';
+  out_.appendScratch(scratch, result.ptr - scratch);
 }
 
 void DxfWriter::handle(int groupCode, Handle value) {
@@ -343,7 +369,7 @@ void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, 
   handle(330, owner);
   pair(100, "AcDbEntity");
   text(8, e.layer.empty() ? std::string_view("0") : e.layer);
-  if (!e.linetype.empty() && nameKey(e.linetype) != "BYLAYER") text(6, e.linetype);
+  if (!e.linetype.empty() && !sameName(e.linetype, "BYLAYER")) text(6, e.linetype);
   if (e.colour != kColourByLayer) integer(62, e.colour);
   if (e.lineweight != kLineweightByLayer) integer(370, e.lineweight);
   if (e.invisible) integer(60, 1);
@@ -495,11 +521,15 @@ std::string DxfWriter::finish() {
   if (currentOwner_ != modelSpaceRecord_) beginEntities();
   pair(0, "ENDSEC");
   writeObjects();
-  std::string body;
-  body.swap(out_);
+  // The header names the extents and the next handle, known only now.
+  OutputBuffer body;
+  std::swap(body, out_);
   writeHeader();
-  out_ += body;
-  return std::move(out_);
+  std::string file;
+  file.reserve(out_.size() + body.size());
+  file += out_.view();
+  file += body.view();
+  return file;
 }
 
 void DxfWriter::writeHeader() {
@@ -531,7 +561,8 @@ void DxfWriter::writeHeader() {
   pair(0, "ENDSEC");
 }
 
-std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpace) {
+std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpace,
+                     size_t expectedEntities) {
   DxfTables tables;
   tables.currentLayer = drawing.header.currentLayer;
   tables.linetypes = drawing.linetypes;
@@ -553,6 +584,7 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
                           tables.textStyles.end());
 
   DxfWriter writer(tables);
+  writer.reserveFor(expectedEntities + drawing.entities.size());
   for (const DxfBlockDefinition& definition : drawing.blocks) {
     writer.beginBlock(definition.block);
     for (const DxfEntity& e : definition.entities) writer.entity(e);

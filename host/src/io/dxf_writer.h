@@ -10,7 +10,10 @@
 // dictionary, so that other programs read the file without repairs.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +30,39 @@ struct DxfTables {
   std::vector<DxfBlock> blocks;        // the user's block definitions, in the order to write
 };
 
+// A growable byte buffer for text made of many short pieces: a piece is copied in place
+// without a library call, and the buffer grows by doubling.
+class OutputBuffer {
+ public:
+  void reserve(size_t bytes) {
+    if (bytes > capacity_) reallocate(bytes);
+  }
+  size_t size() const { return size_; }
+  std::string_view view() const { return {data_.get(), size_}; }
+  void append(char c) { *room(1) = c, ++size_; }
+  void append(std::string_view s) {
+    std::memcpy(room(s.size()), s.data(), s.size());
+    size_ += s.size();
+  }
+  // The first `bytes` of a buffer of kScratch readable bytes: one fixed-size copy, which
+  // compiles to a few moves instead of a call.
+  static constexpr size_t kScratch = 48;
+  void appendScratch(const char* scratch, size_t bytes) {
+    std::memcpy(room(kScratch), scratch, kScratch);
+    size_ += bytes;
+  }
+
+ private:
+  char* room(size_t bytes) {
+    if (capacity_ - size_ < bytes) reallocate(std::max(capacity_ * 2, size_ + bytes));
+    return data_.get() + size_;
+  }
+  void reallocate(size_t capacity);
+
+  std::unique_ptr<char[]> data_;
+  size_t size_ = 0, capacity_ = 0;
+};
+
 class DxfWriter {
  public:
   explicit DxfWriter(const DxfTables& tables);
@@ -37,8 +73,12 @@ class DxfWriter {
   void entity(const DxfEntity& entity);
   // The complete file: header, classes, tables, blocks, entities, objects.
   std::string finish();
+  // Room for about this many entities, so the text is not copied as it grows.
+  void reserveFor(size_t entities) { out_.reserve(out_.size() + entities * kBytesPerEntity); }
 
  private:
+  // Generous: pages never written are never touched, a regrowth copies everything.
+  static constexpr size_t kBytesPerEntity = 256;
   using Handle = unsigned;
 
   Handle next() { return nextHandle_++; }
@@ -68,7 +108,7 @@ class DxfWriter {
   void writeObjects();
   void writeHeader();
 
-  std::string out_;
+  OutputBuffer out_;
   Handle nextHandle_ = 0x30;
   std::map<std::string, Handle> blockRecords_;  // upper-case name -> handle
   Handle modelSpaceRecord_ = 0;
@@ -81,8 +121,9 @@ class DxfWriter {
 
 // The whole file for a drawing held in memory.
 std::string writeDxf(const DxfDrawing& drawing);
-// The same with the model-space entities from `modelSpace` instead of drawing.entities.
-std::string writeDxf(const DxfDrawing& drawing,
-                                          const DxfEntitySource& modelSpace);
+// The same with the model-space entities from `modelSpace` instead of drawing.entities;
+// `expectedEntities` sizes the output buffer up front.
+std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpace,
+                     size_t expectedEntities = 0);
 
 }  // namespace drawhost::dxf

@@ -6,6 +6,7 @@
 #include <istream>
 #include <sstream>
 
+#include "db/db.h"
 #include "editor/editor.h"
 #include "io/text_encoding.h"
 #include "runtime/runtime.h"
@@ -125,6 +126,8 @@ bool setIntVar(const std::string& name, int value) {
   *slot = value;
   return true;
 }
+
+void setSpatialIndexUse(bool useIndex) { hostimpl::setSpatialIndexUse(useIndex); }
 
 std::string utf8ToGbk(std::string_view utf8) { return text::utf8ToGbk(utf8); }
 std::string gbkToUtf8(std::string_view gbk) { return text::gbkToUtf8(gbk); }
