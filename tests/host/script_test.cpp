@@ -112,5 +112,26 @@ TEST_F(ScriptRunTest, SelectMakesThePickfirstSetAndEscClearsIt) {
   EXPECT_NE(drawhost::transcript().find("1 found"), std::string::npos);
 }
 
+// A line that is not text the drawing can hold stops the script there, naming
+// the line; nothing is guessed (no "?" in place of a character).
+TEST_F(ScriptRunTest, LinesMustBeTextTheDrawingCanHold) {
+  auto r = drawhost::runScriptText("# fine\n\"\xFF\"\nNOSUCH\n", "bad.scr");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "bad.scr:2: byte 0xFF is not UTF-8 (byte 2 of the line)");
+  r = drawhost::runScriptText("hover 1,1\n\"\xF0\x9F\x98\x80\"\n", "emoji.scr");
+  EXPECT_EQ(r.error, "emoji.scr:2: U+1F600 has no GBK form (byte 2 of the line)");
+  // Chinese is what scripts are for.
+  r = drawhost::runScriptText("\xE8\xBF\x87\xE6\xBB\xA4\n", "zh.scr");
+  EXPECT_EQ(r.error, "zh.scr:1: unknown command \"\xE8\xBF\x87\xE6\xBB\xA4\"");
+}
+
+TEST_F(ScriptRunTest, AByteOrderMarkIsSkipped) {
+  auto r = drawhost::runScriptText("\xEF\xBB\xBFNOSUCH\n", "bom.scr");
+  EXPECT_EQ(r.error, "bom.scr:1: unknown command \"NOSUCH\"");
+  // Only at the start of the script.
+  r = drawhost::runScriptText("\n\xEF\xBB\xBFNOSUCH\n", "bom2.scr");
+  EXPECT_EQ(r.error, "bom2.scr:2: U+FEFF has no GBK form (byte 1 of the line)");
+}
+
 }  // namespace
 }  // namespace hosttest
