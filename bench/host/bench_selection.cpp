@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "BenchLayers.h"
 #include "drawhost/host.h"
 #include "hostapi/hostapi.h"
 #include "editor/editor.h"
@@ -37,20 +38,7 @@ const Drawing& drawing() {
     drawhost::newDocument("bench.dwg");
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     std::size_t before = mallinfo2().uordblks;
-    AcDbLayerTable* layers = nullptr;
-    db->getSymbolTable(layers, AcDb::kForWrite);
-    std::vector<AcDbObjectId> layerIds;
-    for (int i = 0; i < kLayers; ++i) {
-      char name[16];
-      std::snprintf(name, sizeof name, "L%02d", i);
-      auto* rec = new AcDbLayerTableRecord;
-      rec->setName(name);
-      AcDbObjectId id;
-      layers->add(id, rec);
-      rec->close();
-      layerIds.push_back(id);
-    }
-    layers->close();
+    std::vector<AcDbObjectId> layerIds = addNumberedLayers(db, kLayers);
     AcDbBlockTable* blocks = nullptr;
     db->getSymbolTable(blocks, AcDb::kForRead);
     AcDbBlockTableRecord* space = nullptr;
@@ -166,7 +154,7 @@ void BM_HoverAperture(benchmark::State& state) {
   std::vector<std::vector<AcDbStub*>> paths;
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> pos(0, kSize);
-  hostimpl::entitiesUnder(db, {1, 1, 0}, 1.0, paths);  // fills the extents cache
+  hostimpl::entitiesUnder(db, {1, 1, 0}, 1.0, paths);  // makes the spatial index
   for (auto _ : state) {
     hostimpl::entitiesUnder(db, {pos(rng), pos(rng), 0}, 1.0, paths);
     benchmark::DoNotOptimize(paths.data());

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchLayers.h"
 #include "DrawingBuilder.h"
 #include "drawhost/host.h"
 
@@ -35,20 +36,7 @@ struct Drawing {
 // Nine lines and one text a cell of 10 x 10 units; every other text an annotation.
 void build(int entities) {
   AcDbDatabase* db = kvbtest::workingDb();
-  std::vector<AcDbObjectId> layers;
-  AcDbLayerTable* table = nullptr;
-  db->getSymbolTable(table, AcDb::kForWrite);
-  for (int i = 0; i < kLayers; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "L%02d", i);
-    auto* rec = new AcDbLayerTableRecord;
-    rec->setName(name);
-    AcDbObjectId id;
-    table->add(id, rec);
-    rec->close();
-    layers.push_back(id);
-  }
-  table->close();
+  std::vector<AcDbObjectId> layers = addNumberedLayers(db, kLayers);
   AcDbBlockTableRecord* space = nullptr;
   acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite);
   int cells = entities / 10;

@@ -89,23 +89,17 @@ TEST(TextEncoding, RandomTextSurvivesTheDrawingCodePage) {
       default: return std::uniform_int_distribution<char32_t>(0x3000, 0x33FF)(rng);
     }
   };
+  // UTF-8 written the long way: the continuation bytes from the last one back.
   auto encode = [](char32_t c, std::string& out) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    if (c < 0x80) return void(out += static_cast<char>(c));
+    int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    std::string bytes(extra + 1, '\0');
+    for (int i = extra; i > 0; --i, c >>= 6) bytes[i] = static_cast<char>(0x80 | (c & 0x3F));
+    static const unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    bytes[0] = static_cast<char>(kLead[extra] | c);
+    out += bytes;
   };
+
   for (int round = 0; round < 2000; ++round) {
     std::string utf8;
     for (int n = std::uniform_int_distribution<int>(0, 12)(rng); n > 0; --n) {

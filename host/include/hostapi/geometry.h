@@ -14,9 +14,11 @@
 // The host library exports what this header declares; the rest of it is hidden.
 #pragma GCC visibility push(default)
 
-// Tolerance used by point comparisons and by the host's intersection code.
+// Tolerances of point and vector comparisons. equalPoint is the host's one
+// geometric tolerance, the same that its intersections, on-curve tests and
+// cuts use: 1e-6 drawing units.
 struct AcGeTol {
-  double equalPoint = 1e-10;
+  double equalPoint = 1e-6;
   double equalVector = 1e-12;
 };
 namespace AcGeContext {

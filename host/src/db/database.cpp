@@ -15,7 +15,7 @@ template <typename Record>
 AcDbStub* addRecord(AcDbDatabase::Impl* impl, AcDbStub* table, const char* name) {
   auto* rec = new Record;
   rec->name_ = std::string(name);
-  AcDbStub* stub = impl->addObject(rec, table);
+  AcDbStub* stub = hostimpl::addObject(impl, rec, table);
   AcDbRecordList* list = hostimpl::tableRecords(table);
   list->records.push_back(stub);
   list->live[hostimpl::upper(name)] = stub;
@@ -41,7 +41,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing) : impl_(new Impl) {
 
   // The tables exist in every database; their owner is the database itself.
   auto addTable = [this](AcDbObject* table) {
-    AcDbStub* stub = impl_->addObject(table, nullptr);
+    AcDbStub* stub = hostimpl::addObject(impl_, table, nullptr);
     stub->database = this;
     return stub;
   };
@@ -141,7 +141,7 @@ AcDbLayerStateManager* AcDbDatabase::getLayerStateManager() const {
 AcDb::Status AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obj) {
   if (!obj) return AcDb::kInvalidInput;
   if (!obj->isNewObject()) return AcDb::kAlreadyInDb;
-  AcDbStub* stub = impl_->addObject(obj, nullptr);
+  AcDbStub* stub = hostimpl::addObject(impl_, obj, nullptr);
   stub->database = this;
   obj->writer_ = true;
   id = AcDbObjectId(stub);

@@ -66,8 +66,7 @@ struct AcDbEntityList {
   std::unordered_set<AcDbStub*> references;
 };
 
-// Hidden although its enclosing class is exported.
-struct __attribute__((visibility("hidden"))) AcDbDatabase::Impl {
+struct AcDbDatabase::Impl {
   std::deque<AcDbStub> stubs;
   std::uint32_t serial = 0;
   AcDbStub* layerTable = nullptr;
@@ -83,8 +82,6 @@ struct __attribute__((visibility("hidden"))) AcDbDatabase::Impl {
   AcDbStub* clayer = nullptr;
   std::unique_ptr<AcDbLayerStateManager> layerStates;
   std::uint64_t modifications = 0;
-
-  AcDbStub* addObject(AcDbObject* obj, AcDbStub* owner);
 };
 
 // The body of a setter of a database object: refused unless open for write.
@@ -130,6 +127,9 @@ void bumpModifications(AcDbDatabase* db);
 // Displayed: visible, on a layer that is on and thawed, not erased.
 bool isDisplayed(const AcDbEntity* ent);
 
+// An object joins a database: it gets a stub under owner (null for the
+// tables, whose stub database the caller sets), and the database owns it.
+AcDbStub* addObject(AcDbDatabase::Impl* db, AcDbObject* obj, AcDbStub* owner);
 // Gives a new entity its database defaults and a stub under owner (a block
 // record, or a block reference for an attribute).
 AcDbStub* adoptEntity(AcDbEntity* ent, AcDbStub* owner);

@@ -95,9 +95,7 @@ void collectPrims(const AcDbEntity* ent, const AcGeMatrix3d& m, std::vector<Prim
 
 AcDbExtents primExtents(const std::vector<Prim>& prims) {
   AcDbExtents ext;
-  AcGePoint3d points[6];
-  for (const Prim& p : prims)
-    for (int i = 0, n = boundingPoints(p, points); i < n; ++i) ext.addPoint(points[i]);
+  forEachBoundingPoint(prims, [&](const AcGePoint3d& p) { ext.addPoint(p); });
   return ext;
 }
 

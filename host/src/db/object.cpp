@@ -11,15 +11,15 @@
 
 using hostimpl::stubOf;
 
-AcDbStub* AcDbDatabase::Impl::addObject(AcDbObject* obj, AcDbStub* owner) {
-  stubs.emplace_back();
-  AcDbStub* stub = &stubs.back();
+AcDbStub* hostimpl::addObject(AcDbDatabase::Impl* db, AcDbObject* obj, AcDbStub* owner) {
+  db->stubs.emplace_back();
+  AcDbStub* stub = &db->stubs.back();
   stub->object = obj;
   stub->database = owner ? owner->database : nullptr;
   stub->owner = owner;
-  stub->handle = stubs.size();
+  stub->handle = db->stubs.size();
   obj->attachStub(stub);
-  ++modifications;
+  ++db->modifications;
   return stub;
 }
 

@@ -203,7 +203,7 @@ AcDb::Status AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* recor
   std::string key = upper(record->name_);
   if (records_->live.count(key)) return AcDb::kDuplicateKey;
   AcDbDatabase* db = database();
-  AcDbStub* s = db->impl()->addObject(record, stub());
+  AcDbStub* s = hostimpl::addObject(db->impl(), record, stub());
   records_->records.push_back(s);
   records_->live[key] = s;
   if (auto* layer = AcDbLayerTableRecord::cast(record))
@@ -219,14 +219,23 @@ AcDb::Status AcDbSymbolTable::newIterator(AcDbSymbolTableIterator*& iterator, bo
   return AcDb::kOk;
 }
 
+namespace {
+// The record of a typed table, opened as its own class (the table only holds that kind).
+template <typename Record>
+AcDb::Status typedGetAt(const AcDbSymbolTable& table, const char* name, Record*& record,
+                        AcDb::OpenMode mode, bool openErased) {
+  AcDbSymbolTableRecord* rec = nullptr;
+  AcDb::Status es = table.AcDbSymbolTable::getAt(name, rec, mode, openErased);
+  record = static_cast<Record*>(rec);
+  return es;
+}
+}  // namespace
+
 HOST_DEFINE_MEMBERS(AcDbLayerTable, AcDbSymbolTable)
 
 AcDb::Status AcDbLayerTable::getAt(const char* name, AcDbLayerTableRecord*& record,
-                                   AcDb::OpenMode mode, bool openErased) const {
-  AcDbSymbolTableRecord* rec = nullptr;
-  AcDb::Status es = AcDbSymbolTable::getAt(name, rec, mode, openErased);
-  record = static_cast<AcDbLayerTableRecord*>(rec);
-  return es;
+                                  AcDb::OpenMode mode, bool openErased) const {
+  return typedGetAt(*this, name, record, mode, openErased);
 }
 
 AcDb::Status AcDbLayerTable::newIterator(AcDbLayerTableIterator*& iterator, bool atBeginning,
@@ -238,31 +247,22 @@ AcDb::Status AcDbLayerTable::newIterator(AcDbLayerTableIterator*& iterator, bool
 HOST_DEFINE_MEMBERS(AcDbBlockTable, AcDbSymbolTable)
 
 AcDb::Status AcDbBlockTable::getAt(const char* name, AcDbBlockTableRecord*& record,
-                                   AcDb::OpenMode mode, bool openErased) const {
-  AcDbSymbolTableRecord* rec = nullptr;
-  AcDb::Status es = AcDbSymbolTable::getAt(name, rec, mode, openErased);
-  record = static_cast<AcDbBlockTableRecord*>(rec);
-  return es;
+                                  AcDb::OpenMode mode, bool openErased) const {
+  return typedGetAt(*this, name, record, mode, openErased);
 }
 
 HOST_DEFINE_MEMBERS(AcDbLinetypeTable, AcDbSymbolTable)
 
 AcDb::Status AcDbLinetypeTable::getAt(const char* name, AcDbLinetypeTableRecord*& record,
-                                      AcDb::OpenMode mode, bool openErased) const {
-  AcDbSymbolTableRecord* rec = nullptr;
-  AcDb::Status es = AcDbSymbolTable::getAt(name, rec, mode, openErased);
-  record = static_cast<AcDbLinetypeTableRecord*>(rec);
-  return es;
+                                     AcDb::OpenMode mode, bool openErased) const {
+  return typedGetAt(*this, name, record, mode, openErased);
 }
 
 HOST_DEFINE_MEMBERS(AcDbTextStyleTable, AcDbSymbolTable)
 
 AcDb::Status AcDbTextStyleTable::getAt(const char* name, AcDbTextStyleTableRecord*& record,
-                                       AcDb::OpenMode mode, bool openErased) const {
-  AcDbSymbolTableRecord* rec = nullptr;
-  AcDb::Status es = AcDbSymbolTable::getAt(name, rec, mode, openErased);
-  record = static_cast<AcDbTextStyleTableRecord*>(rec);
-  return es;
+                                      AcDb::OpenMode mode, bool openErased) const {
+  return typedGetAt(*this, name, record, mode, openErased);
 }
 
 // --- erasing records ----------------------------------------------------------------------

@@ -31,8 +31,9 @@
 namespace hostimpl::geometry {
 
 // One micrometre in millimetre drawings: far below what a drawing means,
-// far above what double arithmetic loses on coordinates up to 1e8.
-inline constexpr double kTolerance = 1e-6;
+// far above what double arithmetic loses on coordinates up to 1e8. The
+// interface's default point tolerance (AcGeTol) is the same value.
+inline constexpr double kTolerance = AcGeTol{}.equalPoint;
 inline constexpr double kPi = 3.14159265358979323846;
 
 // --- points and angles -------------------------------------------------------
@@ -121,6 +122,13 @@ Box transformedBox(const Box& b, const AcGeMatrix3d& m);
 // The points whose bounding box is the primitive's: its ends, an arc's
 // quadrant points, a box's corners. Returns how many (at most 6).
 int boundingPoints(const Prim& p, AcGePoint3d out[6]);
+// Calls visit(point) with the bounding points of every primitive.
+template <typename Visit>
+void forEachBoundingPoint(const std::vector<Prim>& prims, Visit&& visit) {
+  AcGePoint3d points[6];
+  for (const Prim& p : prims)
+    for (int i = 0, n = boundingPoints(p, points); i < n; ++i) visit(points[i]);
+}
 Box extentsOf(const std::vector<Prim>& prims);
 
 // Distance from pt to the primitive (0 inside a text box).

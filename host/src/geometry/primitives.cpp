@@ -145,9 +145,7 @@ int boundingPoints(const Prim& p, AcGePoint3d out[6]) {
 
 Box extentsOf(const std::vector<Prim>& prims) {
   Box box;
-  AcGePoint3d points[6];
-  for (const Prim& p : prims)
-    for (int i = 0, n = boundingPoints(p, points); i < n; ++i) box.add(points[i]);
+  forEachBoundingPoint(prims, [&](const AcGePoint3d& p) { box.add(p); });
   return box;
 }
 

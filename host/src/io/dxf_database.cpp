@@ -5,6 +5,7 @@
 #include "io/dxf_text.h"
 
 #include <cmath>
+#include <map>
 #include <memory>
 
 namespace drawhost::dxf {
@@ -69,49 +70,48 @@ bool DatabaseImporter::header(const DxfHeader& header) {
   return true;
 }
 
-AcDbObjectId DatabaseImporter::layerId(const std::string& name) {
+namespace {
+
+using IdsByName = std::unordered_map<std::string, AcDbObjectId>;
+
+// The id of the named record, made when its table lacks it and remembered by name key;
+// `fallback` stands in (and the refusal is counted) when the database will not take the name.
+template <typename Table, typename Record>
+AcDbObjectId recordId(AcDbDatabase* db, const std::string& name, const char* kind,
+                      IdsByName& known, std::map<std::string, int>& refusals,
+                      AcDbObjectId fallback) {
   const std::string key = nameKey(name);
-  if (const auto found = layers_.find(key); found != layers_.end()) return found->second;
+  if (const auto found = known.find(key); found != known.end()) return found->second;
   std::string refused;
-  AcDbObjectId id = findOrCreate<AcDbLayerTable, AcDbLayerTableRecord>(db_, name, refused);
-  if (!refused.empty()) ++refusedNames_["layer " + refused];
-  if (id.isNull()) id = db_->layerZero();
-  layers_[key] = id;
+  AcDbObjectId id = findOrCreate<Table, Record>(db, name, refused);
+  if (!refused.empty()) ++refusals[std::string(kind) + " " + refused];
+  if (id.isNull()) id = fallback;
+  known[key] = id;
   return id;
+}
+
+}  // namespace
+
+AcDbObjectId DatabaseImporter::layerId(const std::string& name) {
+  return recordId<AcDbLayerTable, AcDbLayerTableRecord>(db_, name, "layer", layers_,
+                                                        refusedNames_, db_->layerZero());
 }
 
 AcDbObjectId DatabaseImporter::linetypeId(const std::string& name) {
-  const std::string key = nameKey(name);
-  if (const auto found = linetypes_.find(key); found != linetypes_.end()) return found->second;
-  std::string refused;
-  AcDbObjectId id = findOrCreate<AcDbLinetypeTable, AcDbLinetypeTableRecord>(db_, name, refused);
-  if (!refused.empty()) ++refusedNames_["linetype " + refused];
-  if (id.isNull()) id = db_->continuousLinetype();
-  linetypes_[key] = id;
-  return id;
+  return recordId<AcDbLinetypeTable, AcDbLinetypeTableRecord>(
+      db_, name, "linetype", linetypes_, refusedNames_, db_->continuousLinetype());
 }
 
 AcDbObjectId DatabaseImporter::textStyleId(const std::string& name) {
-  const std::string key = nameKey(name);
-  if (const auto found = styles_.find(key); found != styles_.end()) return found->second;
-  std::string refused;
-  AcDbObjectId id = findOrCreate<AcDbTextStyleTable, AcDbTextStyleTableRecord>(db_, name, refused);
-  if (!refused.empty()) ++refusedNames_["text style " + refused];
-  if (id.isNull()) id = db_->textStyleStandard();
-  styles_[key] = id;
-  return id;
+  return recordId<AcDbTextStyleTable, AcDbTextStyleTableRecord>(
+      db_, name, "text style", styles_, refusedNames_, db_->textStyleStandard());
 }
 
 // Null when the database will not take the name; a block first met in a reference is created
 // empty and filled when its definition comes.
 AcDbObjectId DatabaseImporter::blockId(const std::string& name) {
-  const std::string key = nameKey(name);
-  if (const auto found = blocks_.find(key); found != blocks_.end()) return found->second;
-  std::string refused;
-  const AcDbObjectId id = findOrCreate<AcDbBlockTable, AcDbBlockTableRecord>(db_, name, refused);
-  if (!refused.empty()) ++refusedNames_["block " + refused];
-  blocks_[key] = id;
-  return id;
+  return recordId<AcDbBlockTable, AcDbBlockTableRecord>(db_, name, "block", blocks_,
+                                                        refusedNames_, AcDbObjectId());
 }
 
 bool DatabaseImporter::linetype(const DxfLinetype& linetype) {

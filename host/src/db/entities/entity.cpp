@@ -61,7 +61,7 @@ AcDbStub* adoptEntity(AcDbEntity* ent, AcDbStub* owner) {
   if (ent->linetypeStub_ && ent->linetypeStub_->database != db)
     ent->linetypeStub_ = sameNameIn(impl->linetypeTable, ent->linetypeStub_);
   if (!ent->linetypeStub_) ent->linetypeStub_ = impl->byLayer;
-  AcDbStub* stub = impl->addObject(ent, owner);
+  AcDbStub* stub = addObject(impl, ent, owner);
   if (auto* ref = AcDbBlockReference::cast(ent)) {
     for (AcDbAttribute* att : ref->pendingAttributes_)
       ref->attributes_.push_back(adoptEntity(att, stub));
