@@ -159,9 +159,30 @@ void contentChanged(AcDbStub* block, Visited& visited, int depth) {
   }
 }
 
+// A query over much of a block (a fence across the drawing) reads the boxes in order
+// instead: the tree would visit most of its nodes and then sort a large part of the block.
+bool coversMuchOf(const Box& query, const Box& bounds) {
+  if (bounds.isEmpty()) return false;
+  double width = std::min(query.maxX, bounds.maxX) - std::max(query.minX, bounds.minX);
+  double height = std::min(query.maxY, bounds.maxY) - std::max(query.minY, bounds.minY);
+  double area = (bounds.maxX - bounds.minX) * (bounds.maxY - bounds.minY);
+  return width >= 0 && height >= 0 && width * height >= area / 4;
+}
+
 }  // namespace
 
 void entityChanged(AcDbStub* stub) {
+  // The usual case while a drawing is read: an entity of a block that nothing has looked
+  // into yet and nothing references. Only its block's summary goes stale.
+  AcDbObject* owner = stub && stub->owner ? stub->owner->object : nullptr;
+  if (owner && owner->isA() == AcDbBlockTableRecord::desc() &&
+      stub->object->isA() != AcDbBlockReference::desc()) {
+    AcDbEntityList* list = blockEntities(stub->owner);
+    if (!list->indexed && list->references.empty()) {
+      list->summaryCurrent = false;
+      return;
+    }
+  }
   Visited visited;
   changed(stub, visited, 0);
 }
@@ -198,7 +219,7 @@ void entitiesMeeting(AcDbStub* block, const Box& query, std::vector<AcDbStub*>& 
   AcDbEntityList* list = listOf(block);
   if (!list || query.isEmpty()) return;
   ensureIndexed(list);
-  if (gUseIndex) {
+  if (gUseIndex && !coversMuchOf(query, list->index.bounds())) {
     std::vector<std::uint32_t> keys;
     list->index.query(query, keys);
     for (std::uint32_t k : keys) out.push_back(list->entities[k]);

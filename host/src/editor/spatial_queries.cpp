@@ -156,23 +156,21 @@ void selectFence(AcDbDatabase* db, const std::vector<AcGePoint3d>& fence,
                  std::vector<AcDbStub*>& out) {
   out.clear();
   if (!db || fence.size() < 2) return;
-  // The union of what each segment's box meets, in drawing order.
+  Box reach;
+  for (const AcGePoint3d& p : fence) reach.add(p);
   std::vector<AcDbStub*> candidates;
-  for (size_t k = 0; k + 1 < fence.size(); ++k) {
-    Box segment;
-    segment.add(fence[k]);
-    segment.add(fence[k + 1]);
-    entitiesMeeting(modelSpaceOf(db), segment.grown(kTolerance), candidates);
-  }
-  std::sort(candidates.begin(), candidates.end(),
-            [](const AcDbStub* a, const AcDbStub* b) { return a->position < b->position; });
-  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+  entitiesMeeting(modelSpaceOf(db), reach.grown(kTolerance), candidates);
   std::vector<Prim> prims;
   for (AcDbStub* s : candidates) {
     auto* ent = static_cast<AcDbEntity*>(s->object);
     if (!isDisplayed(ent)) continue;
     prims.clear();
-    collectPrims(ent, AcGeMatrix3d(), prims);
+    if (ent->isA() == AcDbLine::desc()) {  // most of a drawing: no need to ask what it draws
+      auto* line = static_cast<AcDbLine*>(ent);
+      prims.push_back(segmentPrim(line->startPoint(), line->endPoint()));
+    } else {
+      collectPrims(ent, AcGeMatrix3d(), prims);
+    }
     bool hit = false;
     for (size_t k = 0; !hit && k + 1 < fence.size(); ++k)
       for (size_t i = 0; !hit && i < prims.size(); ++i)

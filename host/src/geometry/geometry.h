@@ -199,6 +199,8 @@ class SpatialIndex {
   // increasing key order, to out.
   void query(const Box& query, std::vector<std::uint32_t>& out) const;
   std::size_t size() const;
+  // The box around everything in the index (empty when it is empty).
+  Box bounds() const;
 
  private:
   struct Tree;

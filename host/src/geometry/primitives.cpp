@@ -30,17 +30,33 @@ double cross(double ax, double ay, double bx, double by) { return ax * by - ay *
 // Do the segments p1-p2 and q1-q2 cross, or come within kTolerance?
 bool segmentsMeet(const AcGePoint3d& p1, const AcGePoint3d& p2, const AcGePoint3d& q1,
                   const AcGePoint3d& q2) {
+  // Boxes farther apart than the tolerance: the common case, decided at once.
+  if (std::max(p1.x, p2.x) < std::min(q1.x, q2.x) - kTolerance ||
+      std::max(q1.x, q2.x) < std::min(p1.x, p2.x) - kTolerance ||
+      std::max(p1.y, p2.y) < std::min(q1.y, q2.y) - kTolerance ||
+      std::max(q1.y, q2.y) < std::min(p1.y, p2.y) - kTolerance)
+    return false;
+  // d1, d2: how far p1 and p2 lie from q's line, times q's length (likewise d3, d4).
+  const double squaredQ = (q2.x - q1.x) * (q2.x - q1.x) + (q2.y - q1.y) * (q2.y - q1.y);
+  const double slackQ = kTolerance * kTolerance * std::max(squaredQ, 1.0);
   double d1 = cross(q2.x - q1.x, q2.y - q1.y, p1.x - q1.x, p1.y - q1.y);
   double d2 = cross(q2.x - q1.x, q2.y - q1.y, p2.x - q1.x, p2.y - q1.y);
+  // Both ends of p on one side of q's line and clear of it: no meeting.
+  if (d1 * d2 > 0 && d1 * d1 > slackQ && d2 * d2 > slackQ) return false;
   double d3 = cross(p2.x - p1.x, p2.y - p1.y, q1.x - p1.x, q1.y - p1.y);
   double d4 = cross(p2.x - p1.x, p2.y - p1.y, q2.x - p1.x, q2.y - p1.y);
   if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
     return true;
-  // Not properly crossing: they meet only where an end touches the other.
-  return pointSegmentDistance(p1, q1, q2) <= kTolerance ||
-         pointSegmentDistance(p2, q1, q2) <= kTolerance ||
-         pointSegmentDistance(q1, p1, p2) <= kTolerance ||
-         pointSegmentDistance(q2, p1, p2) <= kTolerance;
+  // Not properly crossing: they meet only where an end lies within the tolerance of the
+  // other segment; d * d <= slack is the cheap first test of that.
+  const double squaredP = (p2.x - p1.x) * (p2.x - p1.x) + (p2.y - p1.y) * (p2.y - p1.y);
+  const double slackP = kTolerance * kTolerance * std::max(squaredP, 1.0);
+  auto near = [](double d, double slack, const AcGePoint3d& end, const AcGePoint3d& a,
+                 const AcGePoint3d& b) {
+    return d * d <= slack && pointSegmentDistance(end, a, b) <= kTolerance;
+  };
+  return near(d1, slackQ, p1, q1, q2) || near(d2, slackQ, p2, q1, q2) ||
+         near(d3, slackP, q1, p1, p2) || near(d4, slackP, q2, p1, p2);
 }
 
 bool arcMeetsSegment(const Prim& arc, const AcGePoint3d& a, const AcGePoint3d& b) {

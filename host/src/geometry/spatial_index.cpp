@@ -59,4 +59,11 @@ void SpatialIndex::query(const Box& query, std::vector<std::uint32_t>& out) cons
 
 std::size_t SpatialIndex::size() const { return tree_->rtree.size(); }
 
+Box SpatialIndex::bounds() const {
+  if (tree_->rtree.empty()) return Box();
+  const TreeBox b = tree_->rtree.bounds();
+  return Box{b.min_corner().get<0>(), b.min_corner().get<1>(), b.max_corner().get<0>(),
+             b.max_corner().get<1>()};
+}
+
 }  // namespace hostimpl::geometry
