@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <memory>
 
 namespace drawhost::text {
 namespace {
@@ -262,9 +264,16 @@ bool codePageToGbk(std::string_view codePage, std::string_view text, std::string
     out.assign(text);
     return true;
   }
-  std::string name(codePage);
-  if (name.rfind("ANSI_", 0) == 0) name = "CP" + name.substr(5);
-  Converter toUtf8("UTF-8", name.c_str());
+  // One converter per code page and thread, kept: a drawing calls this for every text.
+  thread_local std::map<std::string, std::unique_ptr<Converter>, std::less<>> converters;
+  auto found = converters.find(codePage);
+  if (found == converters.end()) {
+    std::string name(codePage);
+    if (name.rfind("ANSI_", 0) == 0) name = "CP" + name.substr(5);
+    auto converter = std::make_unique<Converter>("UTF-8", name.c_str());
+    found = converters.emplace(std::string(codePage), std::move(converter)).first;
+  }
+  Converter& toUtf8 = *found->second;
   if (!toUtf8.valid()) return false;
   std::string utf8;
   size_t at = 0;
