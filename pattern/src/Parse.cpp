@@ -1,41 +1,23 @@
-// Compilation: Perl-syntax pattern text to the node graph of Nodes.h.
+// Parsing: Perl-syntax pattern text to the node graph of Nodes.h.
 //
 // One pass over the text.  The tokenizer (`perl_syntax`) reads a token at a
 // time and builds nodes straight into the pattern's arena; a sequence is kept
 // as a short list of fragments (first node, node whose successor is still
 // open, width) that is linked once the sequence ends.  Runs of literal
 // characters are merged into string nodes only then, so a quantifier always
-// applies to the last character alone.  Widths are computed on the way up.
+// applies to the last character alone.  Widths are folded on the way up, so
+// every fragment knows its exact bounds when it is made.
 //
-// After parsing: backreferences and conditionals are bound to their groups,
-// no-op join nodes are bypassed, and each alternation gets the set of bytes
-// its alternatives can begin with, so that a branch that cannot match at the
-// current byte is skipped without being tried.
+// The passes that run on the finished graph are in Analysis.cpp.
 #include <algorithm>
 #include <cctype>
 #include <string_view>
 
-#include "Nodes.h"
+#include "Parser.h"
 
 namespace regex::detail {
 
 namespace {
-
-[[noreturn]] void fail(const char* message) { throw bad_regexpr(message); }
-
-enum class AtomType : uint8_t { SingleChar, Group, Backref, Other };
-
-struct Frag {
-  sub_expr* head = nullptr;
-  sub_expr* tail = nullptr;    // node whose `next` links to what follows
-  unsigned min = 0, max = 0;
-  AtomType type = AtomType::Other;
-  size_t nodesFrom = 0;        // groups: index of the group's first node in all_
-};
-
-struct Width {
-  unsigned min = 0, max = 0;
-};
 
 const char* const kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
                                    "lower", "print", "punct", "space", "upper", "xdigit"};
@@ -63,80 +45,7 @@ int hexValue(unsigned char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-class perl_syntax {
- public:
-  perl_syntax(const std::string& text, unsigned flags, Compiled& out)
-      : s_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()),
-        flags_(flags), out_(out), fold_(foldTable()) {
-    all_.reserve(text.size() + 8);
-  }
-
-  void run(unsigned& groupCount, unsigned& minWidth, unsigned& maxWidth, bool& recursionSafe,
-           bool& startsWithBol, const sub_expr*& leadLiteral, size_t& alternatives);
-
- private:
-  // Nodes
-  sub_expr* node(NodeKind kind) {
-    sub_expr* e = out_.arena.make<sub_expr>();
-    e->kind = kind;
-    all_.push_back(e);
-    return e;
-  }
-  Frag single(sub_expr* e, AtomType type, unsigned min, unsigned max) {
-    return Frag{e, e, min, max, type};
-  }
-  Frag literal(unsigned char c);
-  Frag setFrag(const CharSet& set);
-
-  // Tokens
-  bool more() const { return i_ < n_; }
-  void skipExtended();
-  Width parseAlternatives(sub_expr* join, sub_expr*& head, size_t* count, size_t maxAlternatives);
-  Width parseSequence(sub_expr* join, sub_expr*& head, bool topFirst);
-  bool parseGroup(Frag& frag, bool& quantifiable);
-  void parseConditional(Frag& frag);
-  Frag parseEscape();
-  Frag parseSet();
-  bool parseBrace(unsigned& min, unsigned& max);
-  void quantify(Frag& frag, unsigned min, unsigned max, bool greedy);
-  void mergeLiterals(std::vector<Frag>& frags);
-  int setEscape(CharSet& set);
-  bool namedClass(CharSet& set);
-
-  // Groups that may be entered again before an earlier entry is left (inside
-  // a repetition, or anywhere once the pattern recurses) must put their
-  // pending start back when backtracking.
-  void markReentrant(size_t fromNode) {
-    for (size_t k = fromNode; k < all_.size(); ++k)
-      if (all_[k]->kind == NodeKind::GroupOpen) all_[k]->reentrant = true;
-  }
-
-  // After parsing
-  void bindReferences();
-  void removeJoins();
-  void computeBranchSets();
-  void computeRequired();
-
-  const unsigned char* s_;
-  size_t n_;
-  size_t i_ = 0;
-  unsigned flags_;
-  Compiled& out_;
-  const FoldTable& fold_;
-  bool inQuote_ = false;
-  unsigned groups_ = 0;                 // every numbered group, group 0 included
-  std::vector<unsigned> visible_;       // visible number -> group number
-  std::vector<Width> groupWidth_;       // by group number; max == 0 && !closed: open
-  std::vector<bool> groupClosed_;
-  std::vector<sub_expr*> backrefs_;     // group field holds the visible number until bound
-  std::vector<sub_expr*> conditions_;
-  std::vector<sub_expr*> all_;
-  bool recursionSafe_ = true;
-  bool hasRecursion_ = false;
-  bool startsWithBol_ = false;
-  const sub_expr* leadLiteral_ = nullptr;
-};
+}  // namespace
 
 Frag perl_syntax::literal(unsigned char c) {
   sub_expr* e = node(NodeKind::Char);
@@ -849,202 +758,6 @@ Frag perl_syntax::parseSet() {
   }
   if (negated) set.invert();
   return setFrag(set);
-}
-
-void perl_syntax::bindReferences() {
-  unsigned visibleCount = unsigned(visible_.size());   // group 0 included
-  for (sub_expr* e : backrefs_) {
-    if (e->group >= visibleCount) fail("reference to nonexistent group");
-    e->group = visible_[e->group];
-  }
-  for (sub_expr* e : conditions_) {
-    // Group 0 and missing groups never count as matched while a match runs.
-    e->group = (e->group > 0 && e->group < visibleCount) ? visible_[e->group] : 0;
-  }
-}
-
-void perl_syntax::removeJoins() {
-  auto skip = [](const sub_expr* p) {
-    while (p && p->kind == NodeKind::Join) p = p->next;
-    return p;
-  };
-  for (sub_expr* e : all_) {
-    if (e->kind == NodeKind::Join) continue;
-    e->next = skip(e->next);
-    e->sub = skip(e->sub);
-    e->alt = skip(e->alt);
-  }
-}
-
-// The bytes a match can begin with from `e` on.  False when any byte, or no
-// byte (an empty rest), is possible, or when the budget runs out.
-struct FirstBytes {
-  int budget;
-  std::vector<const sub_expr*> loopEnds;   // already being followed
-
-  bool from(const sub_expr* e, CharSet& acc) {
-    while (e) {
-      if (--budget < 0) return false;
-      switch (e->kind) {
-        case NodeKind::Char:
-          acc.add(e->ch);
-          acc.add(e->ch2);
-          return true;
-        case NodeKind::String:
-          acc.add(e->text[0]);
-          if (e->icase) acc.add(foldTable().upper[e->text[0]]);
-          return true;
-        case NodeKind::Any:
-          for (int c = 0; c < 256; ++c)
-            if (c != '\n') acc.add(static_cast<unsigned char>(c));
-          return true;
-        case NodeKind::Set:
-          acc.addAll(*e->set);
-          return true;
-        case NodeKind::Branch:
-          for (const sub_expr* b = e; b; b = b->alt)
-            if (!from(b->sub, acc)) return false;
-          return true;
-        case NodeKind::Star:
-          if (!from(e->sub, acc)) return false;
-          if (e->min > 0) return true;
-          e = e->next;
-          break;
-        case NodeKind::Loop:
-          if (e->max > 0) {
-            if (!from(e->sub, acc)) return false;
-            if (e->min > 0) return true;
-          }
-          e = e->next;
-          break;
-        case NodeKind::LoopEnd:
-          // After an iteration comes another one or what follows the loop.
-          // A second visit adds nothing to what the first is collecting.
-          if (std::find(loopEnds.begin(), loopEnds.end(), e) != loopEnds.end()) return true;
-          loopEnds.push_back(e);
-          if (!from(e->loop->sub, acc)) return false;
-          e = e->loop->next;
-          break;
-        case NodeKind::Bol: case NodeKind::BolMulti: case NodeKind::Eol: case NodeKind::EolMulti:
-        case NodeKind::SubjectStart: case NodeKind::SubjectEndOrNewline: case NodeKind::SubjectEnd:
-        case NodeKind::WordBoundary: case NodeKind::NotWordBoundary:
-        case NodeKind::LookAhead: case NodeKind::NegLookAhead:
-        case NodeKind::LookBehind: case NodeKind::NegLookBehind:
-        case NodeKind::GroupOpen: case NodeKind::GroupClose:
-          e = e->next;
-          break;
-        default:
-          return false;
-      }
-    }
-    return false;
-  }
-};
-
-// The most selective set of bytes of which every match must consume one:
-// found on the chain of nodes every match of group 0 passes through.
-void perl_syntax::computeRequired() {
-  const FoldTable& fold = foldTable();
-  CharSet best;
-  int bestCount = 257;
-  auto consider = [&](const CharSet& set) {
-    int n = 0;
-    for (uint32_t w : set.words) n += __builtin_popcount(w);
-    if (n > 0 && n <= bestCount) {
-      best = set;
-      bestCount = n;
-    }
-  };
-  for (const sub_expr* e = out_.first; e;) {
-    CharSet set;
-    switch (e->kind) {
-      case NodeKind::Char:
-        set.add(e->ch);
-        set.add(e->ch2);
-        consider(set);
-        break;
-      case NodeKind::String: {
-        unsigned char c = e->text[e->len - 1];
-        set.add(c);
-        if (e->icase) set.add(fold.upper[c]);
-        consider(set);
-        break;
-      }
-      case NodeKind::Set:
-        consider(*e->set);
-        break;
-      case NodeKind::Star:
-        if (e->min > 0 && e->sub->kind == NodeKind::Char) {
-          set.add(e->sub->ch);
-          set.add(e->sub->ch2);
-          consider(set);
-        } else if (e->min > 0 && e->sub->kind == NodeKind::Set) {
-          consider(*e->sub->set);
-        }
-        break;
-      case NodeKind::GroupOpen:
-        if (e->next->kind == NodeKind::Branch) e = e->loop;   // skip the alternatives
-        break;
-      case NodeKind::Any: case NodeKind::AnyAll: case NodeKind::Bol: case NodeKind::BolMulti:
-      case NodeKind::Eol: case NodeKind::EolMulti: case NodeKind::SubjectStart:
-      case NodeKind::SubjectEndOrNewline: case NodeKind::SubjectEnd: case NodeKind::WordBoundary:
-      case NodeKind::NotWordBoundary: case NodeKind::Backref: case NodeKind::GroupClose:
-      case NodeKind::Loop: case NodeKind::LookAhead: case NodeKind::NegLookAhead:
-      case NodeKind::LookBehind: case NodeKind::NegLookBehind: case NodeKind::Atomic:
-        break;
-      default:
-        e = nullptr;   // alternatives, conditions, recursion, the end
-        continue;
-    }
-    e = e->next;
-  }
-  if (bestCount <= 256 && !best.full()) {
-    out_.hasRequired = true;
-    out_.required = best;
-  }
-}
-
-void perl_syntax::computeBranchSets() {
-  for (sub_expr* e : all_) {
-    const sub_expr* from = e->kind == NodeKind::Branch ? e->sub : e->kind == NodeKind::Star ? e->next : nullptr;
-    if (!from) continue;
-    CharSet set;
-    FirstBytes walk{256, {}};
-    if (walk.from(from, set) && !set.full()) e->set = out_.arena.make<CharSet>(set);
-  }
-  CharSet start;
-  FirstBytes walk{1024, {}};
-  if (walk.from(out_.first, start) && !start.full()) {
-    out_.firstSetUsable = true;
-    out_.startSet = start;
-  }
-}
-
-}  // namespace
-
-void compilePattern(const std::string& text, unsigned& flags, Compiled& out, unsigned& groupCount,
-                    unsigned& minWidth, unsigned& maxWidth, bool& mayMoveStart,
-                    bool& recursionSafe) {
-  perl_syntax parser(text, flags, out);
-  bool startsWithBol = false;
-  const sub_expr* lead = nullptr;
-  size_t alternatives = 0;
-  parser.run(groupCount, minWidth, maxWidth, recursionSafe, startsWithBol, lead, alternatives);
-  mayMoveStart = true;
-  if (startsWithBol) {
-    mayMoveStart = false;
-    flags &= ~unsigned(FromRight);
-  } else if (!(flags & FromRight) && (flags & DotAll) && alternatives == 1 && text.size() >= 2 &&
-             text[0] == '.' && (text[1] == '*' || text[1] == '+')) {
-    mayMoveStart = false;
-  }
-  if (lead) {
-    out.searcher = std::make_unique<LiteralSearcher>();
-    if (lead->kind == NodeKind::String)
-      out.searcher->build(lead->text, lead->len, lead->icase);
-    else
-      out.searcher->build(&lead->ch, 1, lead->icase);
-  }
 }
 
 }  // namespace regex::detail
