@@ -1,12 +1,11 @@
 // The passes after parsing, and the compiler's entry point.
 //
-// On the finished graph: backreferences and conditionals are bound to their
-// groups, no-op join nodes are bypassed, each alternation and each repeated
-// character gets the set of bytes its choices can begin with (so that a
-// branch that cannot match at the current byte is skipped without being
-// tried), the pattern gets its start set and the set of bytes every match
-// must consume, and the compiler decides whether the search may move the
-// start position and which literal its searcher looks for.
+// On the finished graph: each alternation and each repeated character gets
+// the set of bytes its choices can begin with (so that a branch that cannot
+// match at the current byte is skipped without being tried), the pattern
+// gets its start set and the set of bytes every match must consume, and the
+// compiler decides whether the search may move the start position and which
+// literal its searcher looks for.
 //
 // Invariant: these passes only add facts that let a search skip work; the
 // outcome of a match never depends on them.
@@ -15,31 +14,6 @@
 #include "Parser.h"
 
 namespace regex::detail {
-
-void perl_syntax::bindReferences() {
-  unsigned visibleCount = unsigned(visible_.size());   // group 0 included
-  for (sub_expr* e : backrefs_) {
-    if (e->group >= visibleCount) fail("reference to nonexistent group");
-    e->group = visible_[e->group];
-  }
-  for (sub_expr* e : conditions_) {
-    // Group 0 and missing groups never count as matched while a match runs.
-    e->group = (e->group > 0 && e->group < visibleCount) ? visible_[e->group] : 0;
-  }
-}
-
-void perl_syntax::removeJoins() {
-  auto skip = [](const sub_expr* p) {
-    while (p && p->kind == NodeKind::Join) p = p->next;
-    return p;
-  };
-  for (sub_expr* e : all_) {
-    if (e->kind == NodeKind::Join) continue;
-    e->next = skip(e->next);
-    e->sub = skip(e->sub);
-    e->alt = skip(e->alt);
-  }
-}
 
 namespace {
 
@@ -112,7 +86,7 @@ struct FirstBytes {
 
 // The most selective set of bytes of which every match must consume one:
 // found on the chain of nodes every match of group 0 passes through.
-void perl_syntax::computeRequired() {
+void computeRequired(Compiled& out_) {
   const FoldTable& fold = foldTable();
   CharSet best;
   int bestCount = 257;
@@ -173,7 +147,7 @@ void perl_syntax::computeRequired() {
   }
 }
 
-void perl_syntax::computeBranchSets() {
+void computeBranchSets(const std::vector<sub_expr*>& all_, Compiled& out_) {
   for (sub_expr* e : all_) {
     const sub_expr* from = e->kind == NodeKind::Branch ? e->sub : e->kind == NodeKind::Star ? e->next : nullptr;
     if (!from) continue;
@@ -193,13 +167,17 @@ void perl_syntax::computeBranchSets() {
 void compilePattern(const std::string& text, unsigned& flags, Compiled& out, unsigned& groupCount,
                     unsigned& minWidth, unsigned& maxWidth, bool& mayMoveStart,
                     bool& recursionSafe) {
-  perl_syntax parser(text, flags, out);
-  bool startsWithBol = false;
-  const sub_expr* lead = nullptr;
-  size_t alternatives = 0;
-  parser.run(groupCount, minWidth, maxWidth, recursionSafe, startsWithBol, lead, alternatives);
+  ParsedPattern parsed = parsePattern(text, flags, out);
+  computeBranchSets(parsed.nodes, out);
+  computeRequired(out);
+  groupCount = parsed.groupCount;
+  minWidth = parsed.minWidth;
+  maxWidth = parsed.maxWidth;
+  recursionSafe = parsed.recursionSafe;
+  const size_t alternatives = parsed.alternatives;
+  const sub_expr* lead = parsed.leadLiteral;
   mayMoveStart = true;
-  if (startsWithBol) {
+  if (parsed.startsWithBol) {
     mayMoveStart = false;
     flags &= ~unsigned(FromRight);
   } else if (!(flags & FromRight) && (flags & DotAll) && alternatives == 1 && text.size() >= 2 &&

@@ -28,6 +28,8 @@
 //    entry position meanwhile), so a backreference never sees half a capture.
 #pragma once
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -42,8 +44,26 @@ extern thread_local bool abandoned;
 
 inline const backref_tag kUnmatched{};
 
-// Lowest address a recursive search may reach on this thread.
-const char* stackFloor();
+// Lowest address a recursive search may reach on this thread (computed once;
+// inline, since every search asks).
+inline const char* stackFloor() {
+  thread_local const char* floor = [] {
+    // Room kept free below the deepest frame, for the callees of the
+    // matcher itself and for whatever the platform runs on this stack.
+    constexpr size_t kMargin = 256 * 1024;
+    const char* here = static_cast<const char*>(__builtin_frame_address(0));
+    pthread_attr_t attr;
+    void* low = nullptr;
+    size_t size = 0;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+      pthread_attr_getstack(&attr, &low, &size);
+      pthread_attr_destroy(&attr);
+    }
+    if (!low || size == 0) return here - kMargin;   // unknown: stay within a modest depth
+    return static_cast<const char*>(low) + std::min(kMargin, size / 4);
+  }();
+  return floor;
+}
 
 inline bool isWord(unsigned char c) { return predefinedSets().word.has(c); }
 

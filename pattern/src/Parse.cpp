@@ -8,7 +8,19 @@
 // applies to the last character alone.  Widths are folded on the way up, so
 // every fragment knows its exact bounds when it is made.
 //
-// The passes that run on the finished graph are in Analysis.cpp.
+// After the parse, backreferences and conditions are bound to their groups
+// and no-op join nodes are bypassed; the passes that run on the finished
+// graph are in Analysis.cpp.
+//
+// Invariants while parsing:
+//  - i_ is the next unread byte; a token is read whole before the next is
+//    looked at;
+//  - all_ holds every node made so far, in order of making (a group's nodes
+//    start at Frag::nodesFrom);
+//  - a Frag's tail is the one node of the fragment whose successor is still
+//    open; its min and max are the fragment's exact widths;
+//  - backreferences and conditions hold visible group numbers until
+//    bindReferences turns them into group numbers.
 #include <algorithm>
 #include <cctype>
 #include <string_view>
@@ -18,6 +30,99 @@
 namespace regex::detail {
 
 namespace {
+
+[[noreturn]] void fail(const char* message) { throw bad_regexpr(message); }
+
+enum class AtomType : uint8_t { SingleChar, Group, Backref, Other };
+
+struct Frag {
+  sub_expr* head = nullptr;
+  sub_expr* tail = nullptr;    // node whose `next` links to what follows
+  unsigned min = 0, max = 0;
+  AtomType type = AtomType::Other;
+  size_t nodesFrom = 0;        // groups: index of the group's first node in all_
+};
+
+struct Width {
+  unsigned min = 0, max = 0;
+};
+
+
+class perl_syntax {
+ public:
+  perl_syntax(const std::string& text, unsigned flags, Compiled& out)
+      : s_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()),
+        flags_(flags), out_(out), fold_(foldTable()) {
+    all_.reserve(text.size() + 8);
+  }
+
+  ParsedPattern run();
+
+ private:
+  // Nodes
+  sub_expr* node(NodeKind kind) {
+    sub_expr* e = out_.arena.make<sub_expr>();
+    e->kind = kind;
+    all_.push_back(e);
+    return e;
+  }
+  Frag single(sub_expr* e, AtomType type, unsigned min, unsigned max) {
+    return Frag{e, e, min, max, type};
+  }
+  Frag literal(unsigned char c);
+  Frag setFrag(const CharSet& set);
+
+  // Tokens
+  bool more() const { return i_ < n_; }
+  // Most tokens are neither white space under Extended nor a comment group.
+  void skipIgnorable() {
+    if (more() && ((flags_ & Extended) || s_[i_] == '(')) skipIgnorableText();
+  }
+  void skipIgnorableText();
+  void skipCommentGroup(size_t from);
+  Width parseAlternatives(sub_expr* join, sub_expr*& head, size_t* count, size_t maxAlternatives);
+  Width parseSequence(sub_expr* join, sub_expr*& head, bool topFirst);
+  bool parseGroup(Frag& frag, bool& quantifiable);
+  void parseConditional(Frag& frag);
+  Frag parseEscape();
+  Frag parseSet();
+  bool parseBrace(unsigned& min, unsigned& max);
+  void quantify(Frag& frag, unsigned min, unsigned max, bool greedy);
+  void mergeLiterals(std::vector<Frag>& frags);
+  int setEscape(CharSet& set);
+  bool namedClass(CharSet& set);
+
+  // Groups that may be entered again before an earlier entry is left (inside
+  // a repetition, or anywhere once the pattern recurses) must put their
+  // pending start back when backtracking.
+  void markReentrant(size_t fromNode) {
+    for (size_t k = fromNode; k < all_.size(); ++k)
+      if (all_[k]->kind == NodeKind::GroupOpen) all_[k]->reentrant = true;
+  }
+
+  // After parsing
+  void bindReferences();
+  void removeJoins();
+
+  const unsigned char* s_;
+  size_t n_;
+  size_t i_ = 0;
+  unsigned flags_;
+  Compiled& out_;
+  const FoldTable& fold_;
+  bool inQuote_ = false;
+  unsigned groups_ = 0;                 // every numbered group, group 0 included
+  std::vector<unsigned> visible_;       // visible number -> group number
+  std::vector<Width> groupWidth_;       // by group number; max == 0 && !closed: open
+  std::vector<bool> groupClosed_;
+  std::vector<sub_expr*> backrefs_;     // group field holds the visible number until bound
+  std::vector<sub_expr*> conditions_;
+  std::vector<sub_expr*> all_;
+  bool recursionSafe_ = true;
+  bool hasRecursion_ = false;
+  bool startsWithBol_ = false;
+  const sub_expr* leadLiteral_ = nullptr;
+};
 
 const char* const kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
                                    "lower", "print", "punct", "space", "upper", "xdigit"};
@@ -45,7 +150,6 @@ int hexValue(unsigned char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-}  // namespace
 
 Frag perl_syntax::literal(unsigned char c) {
   sub_expr* e = node(NodeKind::Char);
@@ -71,28 +175,41 @@ Frag perl_syntax::setFrag(const CharSet& set) {
   return single(e, AtomType::SingleChar, 1, 1);
 }
 
-void perl_syntax::skipExtended() {
+// Before each token outside sets: white space and "#" line comments under
+// Extended, and comment groups "(?#...)" in every mode. Comment groups are
+// not tokens: a quantifier after one applies to what came before it, and a
+// "?" after one still makes the quantifier before it lazy.
+void perl_syntax::skipIgnorableText() {
   while (more()) {
-    if (std::isspace(s_[i_])) {
+    if ((flags_ & Extended) && std::isspace(s_[i_])) {
       ++i_;
-    } else if (s_[i_] == '#') {
+    } else if ((flags_ & Extended) && s_[i_] == '#') {
       while (more() && s_[i_] != '\n') ++i_;
+    } else if (i_ + 2 < n_ && s_[i_] == '(' && s_[i_ + 1] == '?' && s_[i_ + 2] == '#') {
+      skipCommentGroup(i_ + 3);
     } else {
       return;
     }
   }
 }
 
-void perl_syntax::run(unsigned& groupCount, unsigned& minWidth, unsigned& maxWidth,
-                      bool& recursionSafe, bool& startsWithBol, const sub_expr*& leadLiteral,
-                      size_t& alternatives) {
+// From `from`, the body of a comment group, to just past its ")".
+void perl_syntax::skipCommentGroup(size_t from) {
+  i_ = from;
+  while (more() && s_[i_] != ')') ++i_;
+  if (!more()) fail("Expecting end of comment");
+  ++i_;
+}
+
+ParsedPattern perl_syntax::run() {
+  ParsedPattern result;
   groups_ = 1;   // group 0 is the whole match
   visible_.push_back(0);
   groupWidth_.push_back({});
   groupClosed_.push_back(false);
   sub_expr* end = node(NodeKind::End);
   sub_expr* head = nullptr;
-  Width w = parseAlternatives(end, head, &alternatives, ~size_t(0));
+  Width w = parseAlternatives(end, head, &result.alternatives, ~size_t(0));
   if (more()) fail("mismatched parenthesis");
   groupWidth_[0] = w;
   groupClosed_[0] = true;
@@ -101,14 +218,14 @@ void perl_syntax::run(unsigned& groupCount, unsigned& minWidth, unsigned& maxWid
   removeJoins();
   while (head->kind == NodeKind::Join) head = const_cast<sub_expr*>(head->next);
   out_.first = head;
-  computeBranchSets();
-  computeRequired();
-  groupCount = groups_;
-  minWidth = w.min;
-  maxWidth = w.max;
-  recursionSafe = recursionSafe_;
-  startsWithBol = alternatives == 1 && startsWithBol_;
-  leadLiteral = alternatives == 1 ? leadLiteral_ : nullptr;
+  result.groupCount = groups_;
+  result.minWidth = w.min;
+  result.maxWidth = w.max;
+  result.recursionSafe = recursionSafe_;
+  result.startsWithBol = result.alternatives == 1 && startsWithBol_;
+  result.leadLiteral = result.alternatives == 1 ? leadLiteral_ : nullptr;
+  result.nodes = std::move(all_);
+  return result;
 }
 
 // Alternatives up to a `)` or the end of the text; each ends in `join`.
@@ -165,7 +282,7 @@ Width perl_syntax::parseSequence(sub_expr* join, sub_expr*& head, bool topFirst)
       quantifiable = true;
       continue;
     }
-    if (flags_ & Extended) skipExtended();
+    skipIgnorable();
     if (!more()) break;
     unsigned char c = s_[i_];
     if (c == '|' || c == ')') break;
@@ -174,7 +291,7 @@ Width perl_syntax::parseSequence(sub_expr* join, sub_expr*& head, bool topFirst)
       ++i_;
       unsigned min = c == '+' ? 1 : 0;
       unsigned max = c == '?' ? 1 : kUnbounded;
-      if (flags_ & Extended) skipExtended();
+      skipIgnorable();
       bool greedy = true;
       if (more() && s_[i_] == '?') { ++i_; greedy = false; }
       quantify(frags.back(), min, max, greedy);
@@ -185,7 +302,7 @@ Width perl_syntax::parseSequence(sub_expr* join, sub_expr*& head, bool topFirst)
       unsigned min, max;
       size_t save = i_;
       if (parseBrace(min, max)) {
-        if (flags_ & Extended) skipExtended();
+        skipIgnorable();
         bool greedy = true;
         if (more() && s_[i_] == '?') { ++i_; greedy = false; }
         quantify(frags.back(), min, max, greedy);
@@ -376,17 +493,16 @@ bool perl_syntax::parseGroup(Frag& frag, bool& quantifiable) {
     return true;
   }
   ++i_;   // '?'
-  if (flags_ & Extended) skipExtended();
+  // Only white space here: a "#" after "(?" opens a comment group, not a line comment.
+  if (flags_ & Extended)
+    while (more() && std::isspace(s_[i_])) ++i_;
   if (!more()) fail("ill-formed regular expression");
   unsigned char c = s_[i_];
   NodeKind look = NodeKind::Join;
   switch (c) {
-    case '#': {
-      while (more() && s_[i_] != ')') ++i_;
-      if (!more()) fail("Expecting end of comment");
-      ++i_;
+    case '#':   // "(? #...)" under Extended; "(?#" itself never gets here
+      skipCommentGroup(i_ + 1);
       return false;
-    }
     case '(':
       parseConditional(frag);
       quantifiable = true;
@@ -758,6 +874,37 @@ Frag perl_syntax::parseSet() {
   }
   if (negated) set.invert();
   return setFrag(set);
+}
+
+void perl_syntax::bindReferences() {
+  unsigned visibleCount = unsigned(visible_.size());   // group 0 included
+  for (sub_expr* e : backrefs_) {
+    if (e->group >= visibleCount) fail("reference to nonexistent group");
+    e->group = visible_[e->group];
+  }
+  for (sub_expr* e : conditions_) {
+    // Group 0 and missing groups never count as matched while a match runs.
+    e->group = (e->group > 0 && e->group < visibleCount) ? visible_[e->group] : 0;
+  }
+}
+
+void perl_syntax::removeJoins() {
+  auto skip = [](const sub_expr* p) {
+    while (p && p->kind == NodeKind::Join) p = p->next;
+    return p;
+  };
+  for (sub_expr* e : all_) {
+    if (e->kind == NodeKind::Join) continue;
+    e->next = skip(e->next);
+    e->sub = skip(e->sub);
+    e->alt = skip(e->alt);
+  }
+}
+
+}  // namespace
+
+ParsedPattern parsePattern(const std::string& text, unsigned flags, Compiled& out) {
+  return perl_syntax(text, flags, out).run();
 }
 
 }  // namespace regex::detail

@@ -316,6 +316,52 @@ TEST(Syntax, ExtendedMode) {
   });
 }
 
+// Comment groups are skipped like white space is under Extended, in every
+// mode and under every flag: a quantifier after one applies to what came
+// before, a "?" after one still makes a quantifier lazy; inside a set the
+// text is literal. Perl gives the same answers.
+TEST(Syntax, CommentGroupsUnderEveryFlag) {
+  const std::vector<Row> rows = {
+      {"a(?#abc)b", 0, "ab", "0,2"},
+      {"x(?#c)y", 0, "xy", "0,2"},
+      {"a(?#)b", 0, "ab", "0,2"},
+      {"a(?#x # y)b", 0, "ab", "0,2"},
+      {"(?#x)a", 0, "ba", "1,2"},
+      {"a(?#x)", 0, "a", "0,1"},
+      {"a(?#x)*", 0, "aab", "0,2"},
+      {"a(?#x){2}", 0, "aaa", "0,2"},
+      {"a*(?#x)?", 0, "aa", "0,0"},
+      {"a{2}(?#x)?", 0, "aaa", "0,2"},
+      {"a(?#x)+?", 0, "aa", "0,1"},
+      {"a|(?#x)|b", 0, "c", "0,0"},
+      {"(a(?#x))\\1", 0, "aa", "0,2 0,1"},
+      {"(?:a(?#x))+", 0, "aa", "0,2"},
+      {"(?=a(?#x))a", 0, "a", "0,1"},
+      {"[(?#x)]", 0, "#", "0,1"},
+      {"[(?#x)]+", 0, "x)", "0,2"},
+      {"(?#abc", 0, "", "error: Expecting end of comment"},
+      {"a(?#", 0, "", "error: Expecting end of comment"},
+      {"x(?#c)y)", 0, "xy", "error: mismatched parenthesis"},
+      {"(?#x)*a", 0, "a", "error: quantifier not expected"},
+      {"a*(?#x)*", 0, "a", "error: quantifier not expected"},
+  };
+  for (unsigned flags = 0; flags < 16; ++flags) {
+    const unsigned set = (flags & 1 ? unsigned(IgnoreCase) : 0u) |
+                         (flags & 2 ? unsigned(MultiLine) : 0u) |
+                         (flags & 4 ? unsigned(DotAll) : 0u) | (flags & 8 ? unsigned(Extended) : 0u);
+    for (const Row& r : rows)
+      EXPECT_EQ(probe::runAll(r.pattern, r.subject, set), r.expected)
+          << "pattern /" << r.pattern << "/ flags " << set;
+  }
+  check({
+      {"a # (?#\n b", Extended, "ab", "0,2"},
+      {"a (?# x ) b", Extended, "ab", "0,2"},
+      {"a(?#x) * ?", Extended, "aa", "0,0"},
+      {"a (?#x) # (?#y\n + #z\n ?", Extended, "aa", "0,1"},
+      {"a(?#) b", 0, "a b", "0,3"},
+  });
+}
+
 TEST(Syntax, ErrorMessages) {
   const std::vector<std::pair<const char*, const char*>> rows = {
       {"(a", "mismatched parenthesis"},
