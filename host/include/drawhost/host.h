@@ -115,6 +115,14 @@ bool setIntVar(const std::string& name, int value);
 // benchmarks compare the two.
 void setSpatialIndexUse(bool useIndex);
 
+// For tests: only `appends` more entities may join a block (a negative
+// number: no limit, the default); later appends are refused with
+// AcDb::kNotApplicable, as a host may refuse one.
+void setAppendLimit(int appends);
+// Objects of the database that are open now (for read or for write); 0 when
+// every operation closed what it opened.
+int openObjectCount(AcDbDatabase* db);
+
 // --- Text encoding -----------------------------------------------------
 // Conversions for the borders: a byte that starts no GBK character becomes
 // U+FFFD; a character GBK cannot hold becomes the drawing escape \U+XXXX

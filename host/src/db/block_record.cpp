@@ -7,6 +7,8 @@ using hostimpl::pastEnd;
 using hostimpl::skipErased;
 using hostimpl::startIndex;
 
+int hostimpl::gAppendsLeft = -1;
+
 HOST_DEFINE_MEMBERS(AcDbBlockTableRecord, AcDbSymbolTableRecord)
 
 AcDbBlockTableRecord::AcDbBlockTableRecord() : entities_(new AcDbEntityList) {}
@@ -21,6 +23,8 @@ AcDb::Status AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbEntity
   if (!entity || !stub()) return AcDb::kInvalidInput;
   if (!isWriteEnabled()) return AcDb::kNotOpenForWrite;
   if (!entity->isNewObject()) return AcDb::kAlreadyInDb;
+  if (hostimpl::gAppendsLeft == 0) return AcDb::kNotApplicable;
+  if (hostimpl::gAppendsLeft > 0) --hostimpl::gAppendsLeft;
   AcDbStub* s = hostimpl::adoptEntity(entity, stub());
   s->position = static_cast<std::uint32_t>(entities_->entities.size());
   entities_->entities.push_back(s);

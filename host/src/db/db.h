@@ -133,6 +133,14 @@ AcDbStub* addObject(AcDbDatabase::Impl* db, AcDbObject* obj, AcDbStub* owner);
 // Gives a new entity its database defaults and a stub under owner (a block
 // record, or a block reference for an attribute).
 AcDbStub* adoptEntity(AcDbEntity* ent, AcDbStub* owner);
+// The answer of a split with no point strictly inside the curve: one piece,
+// a copy of the whole curve.
+inline AcDb::Status wholeCopy(const AcDbCurve& curve, AcDbVoidPtrArray& pieces) {
+  pieces.append(curve.clone());
+  return AcDb::kOk;
+}
+// Appends to blocks left before the host refuses them (tests; -1: no limit).
+extern int gAppendsLeft;
 // A malloc'ed copy of s ("" for null), as result buffers own their strings.
 char* mallocCopy(const char* s);
 AcDb::Status eraseSymbolRecord(AcDbSymbolTableRecord* rec, bool erasing);

@@ -78,6 +78,7 @@ void reset() {
   for (auto it = plugins.rbegin(); it != plugins.rend(); ++it) hostimpl::unloadPluginImpl(*it, true);
   while (!hostimpl::documentList().empty()) closeDocument(hostimpl::documentList().back());
   hostimpl::resetEditor();
+  hostimpl::gAppendsLeft = -1;
 }
 
 std::vector<CommandInfo> registeredCommands() { return hostimpl::commandList(); }
@@ -128,6 +129,16 @@ bool setIntVar(const std::string& name, int value) {
 }
 
 void setSpatialIndexUse(bool useIndex) { hostimpl::setSpatialIndexUse(useIndex); }
+
+void setAppendLimit(int appends) { hostimpl::gAppendsLeft = appends < 0 ? -1 : appends; }
+
+int openObjectCount(AcDbDatabase* db) {
+  if (!db) return 0;
+  int open = 0;
+  for (const AcDbStub& stub : db->impl()->stubs)
+    if (stub.object && (stub.object->readers_ > 0 || stub.object->writer_)) ++open;
+  return open;
+}
 
 std::string utf8ToGbk(std::string_view utf8) { return text::utf8ToGbk(utf8); }
 std::string gbkToUtf8(std::string_view gbk) { return text::gbkToUtf8(gbk); }

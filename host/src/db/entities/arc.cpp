@@ -108,7 +108,7 @@ AcDb::Status AcDbArc::getSplitCurvesAtParams(const AcGeDoubleArray& params,
   std::vector<CutRequest> requests;
   for (double p : params) requests.push_back({p, (p - lo) * radius_});
   std::vector<CutRequest> cuts = interiorCuts(requests, (hi - lo) * radius_, false);
-  if (cuts.empty()) return AcDb::kInvalidInput;
+  if (cuts.empty()) return hostimpl::wholeCopy(*this, out);
   double prev = lo;
   cuts.push_back({hi, 0});
   for (auto [c, along] : cuts) {

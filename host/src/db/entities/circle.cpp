@@ -68,7 +68,7 @@ AcDb::Status AcDbCircle::getSplitCurvesAtParams(const AcGeDoubleArray& params,
   std::vector<CutRequest> requests;
   for (double p : params) requests.push_back({p, p * radius_});
   std::vector<CutRequest> cuts = interiorCuts(requests, 2 * kPi * radius_, true);
-  if (cuts.empty()) return AcDb::kInvalidInput;
+  if (cuts.empty()) return hostimpl::wholeCopy(*this, out);
   // One cut opens the circle into a full arc; n cuts give n arcs.
   for (size_t i = 0; i < cuts.size(); ++i) {
     double a = cuts[i].param;

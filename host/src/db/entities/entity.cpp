@@ -200,6 +200,18 @@ AcDb::Status AcDbEntity::intersectWith(const AcDbEntity* other, AcDb::Intersect 
                                        AcGePoint3dArray& points, std::intptr_t,
                                        std::intptr_t) const {
   if (!other) return AcDb::kInvalidInput;
+  // Line with line, most of what plug-ins ask: no primitive lists to build.
+  if (isA() == AcDbLine::desc() && other->isA() == AcDbLine::desc()) {
+    auto* a = static_cast<const AcDbLine*>(this);
+    auto* b = static_cast<const AcDbLine*>(other);
+    bool extThis = mode == AcDb::kExtendThis || mode == AcDb::kExtendBoth;
+    bool extArg = mode == AcDb::kExtendArg || mode == AcDb::kExtendBoth;
+    AcGePoint3dArray found;  // each call reports its own points, whatever points holds
+    intersect(segmentPrim(a->startPoint(), a->endPoint()),
+              segmentPrim(b->startPoint(), b->endPoint()), extThis, extArg, found);
+    points.append(found);
+    return AcDb::kOk;
+  }
   std::vector<Prim> mine, theirs;
   curvePrims(this, mine);
   curvePrims(other, theirs);

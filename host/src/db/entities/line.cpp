@@ -72,7 +72,7 @@ AcDb::Status AcDbLine::getSplitCurvesAtParams(const AcGeDoubleArray& params,
   std::vector<CutRequest> requests;
   for (double p : params) requests.push_back({p, p});
   std::vector<CutRequest> cuts = interiorCuts(requests, len, false);
-  if (cuts.empty()) return AcDb::kInvalidInput;
+  if (cuts.empty()) return hostimpl::wholeCopy(*this, out);
   double prev = 0;
   cuts.push_back({len, len});
   for (auto [c, along] : cuts) {

@@ -215,7 +215,7 @@ AcDb::Status AcDbPolyline::getSplitCurvesAtParams(const AcGeDoubleArray& params,
   std::vector<double> cuts;
   for (const CutRequest& cut : interiorCuts(cutRequests(*this, params), totalLength(*this), closed_))
     cuts.push_back(std::clamp(cut.param, 0.0, static_cast<double>(n)));
-  if (cuts.empty()) return AcDb::kInvalidInput;
+  if (cuts.empty()) return hostimpl::wholeCopy(*this, out);
   std::vector<std::pair<double, double>> ranges;
   if (closed_) {
     for (size_t i = 0; i < cuts.size(); ++i)

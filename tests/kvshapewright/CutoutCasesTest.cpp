@@ -1,0 +1,201 @@
+// KVBeamLinesCutout on the cases in cases/*.case: each file holds a drawing,
+// a script, the transcript it must print and the entities the saved drawing
+// must hold afterwards, side by side:
+//
+//   # what the case shows
+//   [drawing]            one entity a line, in drawing order:
+//   line LAYER X,Y X,Y
+//   text LAYER X,Y TEXT
+//   [appends] N          optional: only N appends succeed (the host refuses the rest)
+//   [script]             the input script, as drawhost reads it
+//   [transcript]         the command line, line by line (the first empty line left out)
+//   [saved]              what the saved drawing holds, in drawing order, as in [drawing]
+//
+// The saved drawing is written and read back through the drawing-file code,
+// and every object the command opened must be closed again.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "drawhost/host.h"
+#include "drawhost/io.h"
+#include "hostapi/hostapi.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Case {
+  std::string name;
+  std::map<std::string, std::vector<std::string>> sections;
+  int appends = -1;
+};
+
+Case readCase(const fs::path& path) {
+  Case c;
+  c.name = path.stem().string();
+  std::ifstream in(path);
+  std::string line, section;
+  while (std::getline(in, line)) {
+    if (line.rfind("#", 0) == 0 && section.empty()) continue;
+    if (line.size() > 2 && line.front() == '[' && line.find(']') != std::string::npos) {
+      section = line.substr(1, line.find(']') - 1);
+      std::string rest = line.substr(line.find(']') + 1);
+      if (section == "appends") c.appends = std::stoi(rest);
+      c.sections[section];
+      continue;
+    }
+    if (section == "drawing" || section == "saved") {
+      if (line.empty() || line[0] == '#') continue;
+    }
+    c.sections[section].push_back(line);
+  }
+  // Trailing empty lines of a section are layout, not content.
+  for (auto& [name, lines] : c.sections)
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return c;
+}
+
+AcGePoint3d point(const std::string& text) {
+  double x = 0, y = 0;
+  std::sscanf(text.c_str(), "%lf,%lf", &x, &y);
+  return {x, y, 0};
+}
+
+AcDbObjectId layer(AcDbDatabase* db, const std::string& name) {
+  AcDbLayerTable* table = nullptr;
+  db->getSymbolTable(table, AcDb::kForWrite);
+  AcDbObjectId id;
+  if (table->getAt(name.c_str(), id) != AcDb::kOk) {
+    auto* record = new AcDbLayerTableRecord;
+    record->setName(name.c_str());
+    table->add(id, record);
+    record->close();
+  }
+  table->close();
+  return id;
+}
+
+void build(AcDbDatabase* db, const std::vector<std::string>& lines) {
+  AcDbBlockTableRecord* space = nullptr;
+  for (const std::string& line : lines) {
+    std::istringstream in(line);
+    std::string kind, name, a, b;
+    in >> kind >> name >> a;
+    AcDbObjectId layerId = layer(db, name);
+    AcDbEntity* entity = nullptr;
+    if (kind == "line") {
+      in >> b;
+      entity = new AcDbLine(point(a), point(b));
+    } else {
+      std::string text;
+      std::getline(in >> std::ws, text);
+      entity = new AcDbText(point(a), text.c_str(), AcDbObjectId(), 1.0);
+    }
+    entity->setLayer(layerId);
+    acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite);
+    space->appendAcDbEntity(entity);
+    entity->close();
+    space->close();
+  }
+}
+
+std::string number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", std::fabs(v) < 1e-12 ? 0.0 : v);
+  return text;
+}
+
+std::string describe(const AcGePoint3d& p) { return number(p.x) + "," + number(p.y); }
+
+// What model space holds, in drawing order, in the form of [drawing].
+std::vector<std::string> contents(AcDbDatabase* db) {
+  std::vector<std::string> out;
+  AcDbBlockTableRecord* space = nullptr;
+  acdbOpenObject(space, db->modelSpaceId(), AcDb::kForRead);
+  AcDbBlockTableRecordIterator* it = nullptr;
+  space->newIterator(it);
+  for (; !it->done(); it->step()) {
+    AcDbEntity* e = nullptr;
+    if (it->getEntity(e, AcDb::kForRead) != AcDb::kOk) continue;
+    if (auto* l = AcDbLine::cast(e))
+      out.push_back(std::string("line ") + e->layer() + " " + describe(l->startPoint()) + " " +
+                    describe(l->endPoint()));
+    else if (auto* t = AcDbText::cast(e))
+      out.push_back(std::string("text ") + e->layer() + " " + describe(t->position()) + " " +
+                    t->textString());
+    e->close();
+  }
+  delete it;
+  space->close();
+  return out;
+}
+
+std::vector<std::string> transcriptLines() {
+  std::string text = drawhost::gbkToUtf8(drawhost::transcript());
+  std::vector<std::string> lines;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  if (!lines.empty() && lines.front().empty()) lines.erase(lines.begin());
+  return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+class CutoutCases : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(CutoutCases, GivesTheTranscriptAndTheDrawing) {
+  const Case c = readCase(GetParam());
+  drawhost::reset();
+  AcApDocument* doc = drawhost::newDocument("case.dwg");
+  AcDbDatabase* db = drawhost::database(doc);
+  build(db, c.sections.at("drawing"));
+  ASSERT_TRUE(drawhost::loadPlugin(KVSHAPEWRIGHT_PLUGIN).ok);
+  drawhost::clearTranscript();
+  drawhost::setAppendLimit(c.appends);
+  std::string script;
+  for (const std::string& line : c.sections.at("script")) script += line + "\n";
+  drawhost::Result run = drawhost::runScriptText(script, c.name + ".scr");
+  drawhost::setAppendLimit(-1);
+  EXPECT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(drawhost::openObjectCount(db), 0) << c.name;
+  const std::vector<std::string> printed = transcriptLines();
+  EXPECT_EQ(joined(printed), joined(c.sections.at("transcript"))) << c.name;
+
+  // Saved and read back.
+  const std::string saved = drawhost::dxfText(db);
+  AcApDocument* reread = drawhost::newDocument("reread.dwg");
+  ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(reread)).ok);
+  const std::vector<std::string> after = contents(drawhost::database(reread));
+  EXPECT_EQ(joined(after), joined(c.sections.at("saved"))) << c.name;
+  // To look at a new case: its transcript and saved drawing as the command gives them.
+  if (const char* dir = std::getenv("KVSHAPEWRIGHT_ACTUAL"))
+    std::ofstream(fs::path(dir) / (c.name + ".actual"))
+        << "[transcript]\n" << joined(printed) << "[saved]\n" << joined(after);
+  drawhost::reset();
+}
+
+std::vector<fs::path> cases() {
+  std::vector<fs::path> out;
+  for (const auto& entry : fs::directory_iterator(KVSHAPEWRIGHT_CASES))
+    if (entry.path().extension() == ".case") out.push_back(entry.path());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CutoutCases, ::testing::ValuesIn(cases()),
+                         [](const auto& info) { return info.param.stem().string(); });
+
+}  // namespace
