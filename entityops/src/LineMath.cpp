@@ -3,7 +3,9 @@
 // fixedSix: a double lies exactly halfway between two sixth decimals only when
 // it is an odd multiple of 1/128 (2 * 10^6 = 2^7 * 5^6, and a double is an
 // integer times a power of two). Such a value has exactly seven decimals, the
-// last a 5, so "%.7f" writes it exactly and the rounding is done on the text.
+// last a 5, so "%.7f" writes it exactly and the rounding is done on the text:
+// its last two decimals are those of odd * 78125, that is 25 or 75, so going
+// away from zero raises a 2 or a 7 and never carries.
 #include "entityops/LineMath.h"
 
 #include <algorithm>
@@ -81,18 +83,8 @@ std::string fixedSix(double x) {
   std::snprintf(text, sizeof text, "%.7f", x);
   std::string s(text);
   s.pop_back();  // the 5
-  // Add one in the last place of the magnitude, carrying leftwards.
-  for (int at = static_cast<int>(s.size()) - 1; at >= 0; --at) {
-    if (s[at] == '.') continue;
-    if (s[at] == '-') break;
-    if (s[at] != '9') {
-      ++s[at];
-      return s;
-    }
-    s[at] = '0';
-  }
-  const bool negative = s[0] == '-';
-  return (negative ? "-1" : "1") + s.substr(negative ? 1 : 0);
+  ++s.back();    // a 2 or a 7, so nothing carries
+  return s;
 }
 
 }  // namespace entityops
