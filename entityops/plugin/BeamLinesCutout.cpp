@@ -17,13 +17,17 @@
 //    drawing; otherwise the pieces of that line that did are taken out
 //    again and the line stays whole.
 // Within a phase the lines are read once (LineSnapshot), so that the host is
-// asked only about pairs that can cross or be collinear; the answers, and so
-// the result, are those of asking about every pair.
+// asked only about pairs that can cross or be collinear: grids give the
+// lines whose boxes meet a line's box and, in phase D, the lines that start
+// near a line's infinite line. The answers, and so the result, are those of
+// asking about every pair.
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "Commands.h"
 #include "LineOperations.h"
+#include "entityops/PointGrid.h"
 
 namespace entityops {
 namespace {
@@ -89,6 +93,7 @@ PointList usable(const PointList& crossings, const AcGePoint3d& fixed, const AcG
 int phaseA(const IdList& beams, const AcGePoint3d& c1, const AcGePoint3d& c2) {
   LineSnapshot known;
   known.take(beams);
+  const LineSnapshot* screened = screensOn() ? &known : nullptr;
   int inside = 0;
   for (int i = 0; i < beams.length(); ++i) {
     AcDbLine* line = nullptr;
@@ -103,9 +108,9 @@ int phaseA(const IdList& beams, const AcGePoint3d& c1, const AcGePoint3d& c2) {
     const AcGePoint3d moving = start ? line->startPoint() : line->endPoint();
     PointList crossings;
     PointList targets;
-    if (collectCrossings(line, beams, AcDb::kOnBothOperands, crossings, &known))
+    if (collectCrossings(line, beams, AcDb::kOnBothOperands, crossings, screened))
       targets = usable(crossings, fixed, moving, false);
-    if (targets.isEmpty() && collectCrossings(line, beams, AcDb::kExtendBoth, crossings, &known))
+    if (targets.isEmpty() && collectCrossings(line, beams, AcDb::kExtendBoth, crossings, screened))
       targets = usable(crossings, fixed, moving, true);
     if (!targets.isEmpty()) moveEnd(line, start, nearestPoint(targets, fixed));
     line->close();
@@ -117,14 +122,15 @@ int phaseA(const IdList& beams, const AcGePoint3d& c1, const AcGePoint3d& c2) {
 void cornerPass(const IdList& beams, const AcGePoint3d& c1, const AcGePoint3d& c2) {
   LineSnapshot known;
   known.take(beams);
+  const LineSnapshot* screened = screensOn() ? &known : nullptr;
   for (int i = 0; i < beams.length(); ++i) {
     AcDbLine* line = nullptr;
     if (openLine(line, beams[i], AcDb::kForWrite) != AcDb::kOk) continue;
     bool start = true;
     PointList crossings;
     if (movingEnd(line, c1, c2, start) &&
-        !collectCrossings(line, beams, AcDb::kOnBothOperands, crossings, &known) &&
-        collectCrossings(line, beams, AcDb::kExtendBoth, crossings, &known)) {
+        !collectCrossings(line, beams, AcDb::kOnBothOperands, crossings, screened) &&
+        collectCrossings(line, beams, AcDb::kExtendBoth, crossings, screened)) {
       const AcGePoint3d fixed = start ? line->endPoint() : line->startPoint();
       const AcGePoint3d moving = start ? line->startPoint() : line->endPoint();
       PointList targets = usable(crossings, fixed, moving, true);
@@ -149,6 +155,7 @@ AcDbBlockTableRecord* openModelSpace() {
 void phaseB(const IdList& beams) {
   LineSnapshot known;
   known.take(beams);
+  const LineSnapshot* screened = screensOn() ? &known : nullptr;
   struct Split {
     AcDbObjectId line;
     EntityList pieces;
@@ -158,7 +165,7 @@ void phaseB(const IdList& beams) {
     AcDbLine* line = nullptr;
     if (openLine(line, beams[i], AcDb::kForRead) != AcDb::kOk) continue;
     PointList crossings;
-    collectCrossings(line, beams, AcDb::kOnBothOperands, crossings, &known);
+    collectCrossings(line, beams, AcDb::kOnBothOperands, crossings, screened);
     if (crossings.length() >= 2) {
       sortByDistanceAlong(line, crossings);
       EntityList pieces;
@@ -207,23 +214,48 @@ void phaseC(const Chains& chains, const AcGePoint3d& c1, const AcGePoint3d& c2) 
   eraseEntities(inside);
 }
 
+// The positions after i whose lines may be collinear with line i: all of
+// them without screens, else those whose start is not clearly off its line.
+void laterPartners(int i, int count, const LineSnapshot* screened, const PointGrid& starts,
+                   std::vector<int>& out) {
+  out.clear();
+  if (!screened || !screened->at(i)) {
+    for (int j = i + 1; j < count; ++j) out.push_back(j);
+    return;
+  }
+  const LineThrough through(*screened->at(i));
+  starts.nearLine(through, out);
+  out.erase(out.begin(), std::upper_bound(out.begin(), out.end(), i));
+  out.erase(std::remove_if(out.begin(), out.end(),
+                           [&](int j) { return clearlyOff(through, screened->at(j)->start); }),
+            out.end());
+}
+
 // Phase D over the re-selected beam lines.
 void phaseD(const IdList& beams) {
   LineSnapshot known;
   known.take(beams);
+  const LineSnapshot* screened = screensOn() ? &known : nullptr;
+  PointGrid starts;
+  if (screened) {
+    std::vector<AcGePoint3d> points(beams.length());
+    std::vector<bool> present(beams.length());
+    for (int i = 0; i < beams.length(); ++i)
+      if ((present[i] = known.at(i) != nullptr)) points[i] = known.at(i)->start;
+    starts.build(points, present);
+  }
   IdList erase;
+  std::vector<int> partners;
   for (int i = 0; i < beams.length(); ++i) {
     AcDbLine* first = nullptr;
     if (openLine(first, beams[i], AcDb::kForRead) != AcDb::kOk) continue;
-    for (int j = i + 1; j < beams.length(); ++j) {
-      const Segment* a = known.at(i);
-      const Segment* b = known.at(j);
-      if (!b || (a && clearlyNotCollinear(*a, *b))) continue;
+    laterPartners(i, beams.length(), screened, starts, partners);
+    for (int j : partners) {
       AcDbLine* second = nullptr;
       if (openLine(second, beams[j], AcDb::kForRead) != AcDb::kOk) continue;
       PointList crossings;
       if (areCollinear(first, second) &&
-          !collectCrossings(first, beams, AcDb::kOnBothOperands, crossings, &known)) {
+          !collectCrossings(first, beams, AcDb::kOnBothOperands, crossings, screened)) {
         acutPrintf("\njion line: %d-%d", i, j);
         AcDbLine* joined = joinLines(first, second);
         if (appendToModelSpace(joined)) {

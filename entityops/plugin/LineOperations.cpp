@@ -2,6 +2,7 @@
 #include "LineOperations.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace entityops {
@@ -16,16 +17,24 @@ AcDb::Status openLine(AcDbLine*& line, AcDbObjectId id, AcDb::OpenMode mode) {
 void LineSnapshot::take(const IdList& ids) {
   segments_.assign(ids.length(), Segment());
   present_.assign(ids.length(), false);
-  for (int i = 0; i < ids.length(); ++i) refresh(ids, i);
+  for (int i = 0; i < ids.length(); ++i) read(ids, i);
+  grid_.build(segments_, present_);
 }
 
 void LineSnapshot::refresh(const IdList& ids, int i) {
+  if (read(ids, i)) grid_.move(i, segments_[i]);
+}
+
+bool LineSnapshot::read(const IdList& ids, int i) {
   AcDbLine* line = nullptr;
   present_[i] = openLine(line, ids[i], AcDb::kForRead) == AcDb::kOk;
-  if (!line) return;
+  if (!line) return false;
   segments_[i] = {line->startPoint(), line->endPoint()};
   line->close();
+  return true;
 }
+
+bool screensOn() { return std::getenv("KVSHAPEWRIGHT_ASK_EVERY_PAIR") == nullptr; }
 
 void selectionToIds(const AcEdName ss, IdList& ids) {
   std::int32_t length = 0;
@@ -38,25 +47,38 @@ void selectionToIds(const AcEdName ss, IdList& ids) {
   }
 }
 
+namespace {
+
+// Adds the host's crossings of line with the line of id to out.
+void addCrossings(const AcDbLine* line, AcDbObjectId id, AcDb::Intersect mode, PointList& out) {
+  AcDbLine* other = nullptr;
+  if (openLine(other, id, AcDb::kForRead) != AcDb::kOk) return;
+  PointList found;
+  if (line->intersectWith(other, mode, found, 0, 0) == AcDb::kOk && !found.isEmpty())
+    out.append(found);
+  other->close();
+}
+
+}  // namespace
+
 bool collectCrossings(const AcDbLine* line, const IdList& ids, AcDb::Intersect mode,
                       PointList& out, const LineSnapshot* known) {
   if (ids.length() < 2) return false;
   if (!line) return !out.isEmpty();
   out.removeAll();
-  const Segment self{line->startPoint(), line->endPoint()};
-  for (int i = 0; i < ids.length(); ++i) {
-    if (known) {
-      const Segment* other = known->at(i);
-      if (!other) continue;  // would not open as a line
-      if (mode == AcDb::kOnBothOperands && clearlyApart(self, *other)) continue;
-    }
-    AcDbLine* other = nullptr;
-    if (openLine(other, ids[i], AcDb::kForRead) != AcDb::kOk) continue;
-    PointList found;
-    if (line->intersectWith(other, mode, found, 0, 0) == AcDb::kOk && !found.isEmpty())
-      out.append(found);
-    other->close();
+  if (known && mode == AcDb::kOnBothOperands) {
+    // Lines whose boxes lie apart cannot cross as drawn; the rest are asked
+    // in list order, as a walk over the whole list would ask them.
+    const Segment self{line->startPoint(), line->endPoint()};
+    std::vector<int> candidates;
+    known->mayCross(self, candidates);
+    for (int i : candidates)
+      if (const Segment* other = known->at(i); other && !clearlyApart(self, *other))
+        addCrossings(line, ids[i], mode, out);
+    return !out.isEmpty();
   }
+  for (int i = 0; i < ids.length(); ++i)
+    if (!known || known->at(i)) addCrossings(line, ids[i], mode, out);
   return !out.isEmpty();
 }
 

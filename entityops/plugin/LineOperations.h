@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "entityops/LineMath.h"
+#include "entityops/SegmentGrid.h"
 #include "hostapi/hostapi.h"
 
 namespace entityops {
@@ -21,19 +22,29 @@ using EntityList = AcDbVoidPtrArray;
 AcDb::Status openLine(AcDbLine*& line, AcDbObjectId id, AcDb::OpenMode mode);
 
 // The ends of the lines of an id list as they are now, read once so that a
-// phase need not ask the host about pairs whose answer is already known.
-// Entries that do not open as lines are kept as absent.
+// phase need not ask the host about pairs whose answer is already known, and
+// a grid over them for the lines that may cross a given one. Entries that do
+// not open as lines are kept as absent.
 class LineSnapshot {
  public:
   void take(const IdList& ids);
   // Reads entry i again (after its line changed).
   void refresh(const IdList& ids, int i);
   const Segment* at(int i) const { return present_[i] ? &segments_[i] : nullptr; }
+  // In ascending order, the entries whose lines may cross s as drawn.
+  void mayCross(const Segment& s, std::vector<int>& out) const { grid_.candidates(s, out); }
 
  private:
+  bool read(const IdList& ids, int i);
   std::vector<Segment> segments_;
   std::vector<bool> present_;
+  SegmentGrid grid_;
 };
+
+// False when the environment sets KVSHAPEWRIGHT_ASK_EVERY_PAIR: the commands
+// then ask the host about every pair, as the plain steps read. Tests and
+// benchmarks compare the two; the results must be the same.
+bool screensOn();
 
 void selectionToIds(const AcEdName ss, IdList& ids);
 

@@ -62,13 +62,21 @@ bool clearlyApart(const Segment& a, const Segment& b) {
          std::max(b.start.y, b.end.y) + m < std::min(a.start.y, a.end.y);
 }
 
-bool clearlyNotCollinear(const Segment& a, const Segment& b) {
-  const double m = screenMargin();
+LineThrough::LineThrough(const Segment& a) : origin(a.start) {
   const double dx = a.end.x - a.start.x, dy = a.end.y - a.start.y;
-  const double length = std::hypot(dx, dy);
-  if (!(length > m)) return false;
-  const double offset = std::fabs(dx * (b.start.y - a.start.y) - dy * (b.start.x - a.start.x)) / length;
-  return offset > m;
+  length = std::hypot(dx, dy);
+  if (length > 0) ux = dx / length, uy = dy / length;
+}
+
+bool clearlyOff(const LineThrough& line, const AcGePoint3d& p) {
+  const double m = screenMargin();
+  if (!(line.length > m)) return false;
+  const double px = p.x - line.origin.x, py = p.y - line.origin.y;
+  const double offset = std::fabs(line.ux * py - line.uy * px);
+  if (!(offset > m)) return false;
+  const double reach2 = px * px + py * py;
+  if (reach2 <= line.length * line.length) return true;
+  return offset * offset * line.length * line.length > m * m * reach2;
 }
 
 std::string fixedSix(double x) {

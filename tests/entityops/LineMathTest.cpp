@@ -2,13 +2,17 @@
 // coordinate echo. The screens are checked against the exact answers they
 // stand in for: a screen may only ever say "certainly nothing".
 #include "entityops/LineMath.h"
+#include "entityops/PointGrid.h"
+#include "entityops/SegmentGrid.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <algorithm>
 #include <random>
+#include <vector>
 
 namespace entityops {
 namespace {
@@ -124,6 +128,118 @@ TEST(Screens, NotCollinearOnlyWhenTheStartIsOffTheLine) {
   EXPECT_FALSE(clearlyNotCollinear(a, {P(5, screenMargin() / 2), P(5, 9)}));
   // A line of about no length says nothing about a direction.
   EXPECT_FALSE(clearlyNotCollinear({P(1, 1), P(1, 1)}, {P(5, 5), P(6, 6)}));
+  // Seen from a short segment, a far start point 5e-3 off its line is within
+  // the host's parallel tolerance (1 unit long, 1e4 away: 5e-7 over the
+  // shorter length), so the host may call the two collinear.
+  EXPECT_FALSE(clearlyNotCollinear({P(0, 0), P(1, 0)}, {P(10000, 0.005), P(10001, 0.005)}));
+  EXPECT_TRUE(clearlyNotCollinear({P(0, 0), P(1, 0)}, {P(10000, 50), P(10001, 50)}));
+  EXPECT_TRUE(clearlyNotCollinear({P(0, 0), P(20000, 0)}, {P(10000, 0.005), P(10001, 0.005)}));
+}
+
+// A random drawing of segments on a small grid, some long, some of no length.
+std::vector<Segment> randomSegments(std::mt19937& random, int count, double spread) {
+  std::uniform_real_distribution<double> at(-spread, spread);
+  std::uniform_int_distribution<int> kind(0, 9);
+  std::vector<Segment> out;
+  for (int i = 0; i < count; ++i) {
+    AcGePoint3d a = P(std::round(at(random)), std::round(at(random)));
+    switch (kind(random)) {
+      case 0: out.push_back({a, a}); break;                                        // a point
+      case 1: out.push_back({a, P(a.x + 50 * spread, a.y)}); break;                // far out
+      case 2: out.push_back({a, P(a.x + screenMargin() / 2, a.y + 3)}); break;     // all but vertical
+      default: out.push_back({a, P(a.x + at(random) / 4, a.y + at(random) / 4)});
+    }
+  }
+  return out;
+}
+
+TEST(SegmentGrid, FindsEverySegmentThatIsNotClearlyApart) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<Segment> segments = randomSegments(random, 1 + round * 5, 20);
+    std::vector<bool> present(segments.size(), true);
+    for (size_t i = 0; i < present.size(); i += 7) present[i] = false;
+    SegmentGrid grid;
+    grid.build(segments, present);
+    // Moves, some far outside the box the grid was sized for.
+    for (size_t i = 0; i < segments.size(); i += 3) {
+      segments[i].end = P(segments[i].end.x * (round % 2 ? 40 : 1), segments[i].end.y - 7);
+      if (present[i]) grid.move(static_cast<int>(i), segments[i]);
+    }
+    const std::vector<Segment> queries = randomSegments(random, 60, 30);
+    std::vector<int> found;
+    for (const Segment& q : queries) {
+      grid.candidates(q, found);
+      ASSERT_TRUE(std::is_sorted(found.begin(), found.end()));
+      ASSERT_EQ(std::adjacent_find(found.begin(), found.end()), found.end());
+      for (size_t i = 0; i < segments.size(); ++i) {
+        const bool listed = std::binary_search(found.begin(), found.end(), static_cast<int>(i));
+        if (!present[i]) {
+          EXPECT_FALSE(listed) << i;
+        } else if (!clearlyApart(q, segments[i])) {
+          EXPECT_TRUE(listed) << "round " << round << " segment " << i;
+        }
+      }
+    }
+  }
+}
+
+TEST(PointGrid, FindsEveryPointThatIsNotClearlyOffTheLine) {
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> at(-100, 100);
+  std::uniform_int_distribution<int> kind(0, 5);
+  for (int round = 0; round < 30; ++round) {
+    // Points on a few lines (so that many are near a query's line), some
+    // scattered, some repeated.
+    std::vector<AcGePoint3d> points;
+    for (int i = 0; i < 20 + round * 20; ++i) {
+      const double t = at(random);
+      switch (kind(random)) {
+        case 0: points.push_back(P(t, 0)); break;
+        case 1: points.push_back(P(t, 0.0015 * t)); break;   // a line turning away slowly
+        case 2: points.push_back(P(3, t)); break;
+        case 3: points.push_back(points.empty() ? P(0, 0) : points.back()); break;
+        default: points.push_back(P(at(random), at(random)));
+      }
+    }
+    std::vector<bool> present(points.size(), true);
+    for (size_t i = 0; i < present.size(); i += 5) present[i] = false;
+    PointGrid grid;
+    grid.build(points, present);
+    const Segment queries[] = {{P(0, 0), P(1, 0)},     {P(-50, 0), P(50, 0)}, {P(3, 0), P(3, 2)},
+                               {P(0, 0), P(0.01, 0)},  {P(0, 0), P(0, 0)},    {P(7, -7), P(9, 1)},
+                               {P(500, 0), P(501, 0)}, {P(0, 0), P(1, 0.0015)}};
+    std::vector<int> found;
+    for (const Segment& q : queries) {
+      const LineThrough line(q);
+      grid.nearLine(line, found);
+      ASSERT_TRUE(std::is_sorted(found.begin(), found.end()));
+      ASSERT_EQ(std::adjacent_find(found.begin(), found.end()), found.end());
+      for (size_t i = 0; i < points.size(); ++i) {
+        const bool listed = std::binary_search(found.begin(), found.end(), static_cast<int>(i));
+        if (!present[i]) {
+          EXPECT_FALSE(listed);
+        } else if (!clearlyOff(line, points[i])) {
+          EXPECT_TRUE(listed) << "round " << round << " point " << points[i].x << "," << points[i].y;
+        }
+      }
+    }
+  }
+}
+
+TEST(SegmentGrid, NotANumberIsInEveryAnswer) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<Segment> segments = {{P(0, 0), P(1, 0)}, {P(nan, 0), P(1, 1)}, {P(50, 50), P(51, 50)}};
+  SegmentGrid grid;
+  grid.build(segments, {true, true, true});
+  std::vector<int> found;
+  grid.candidates({P(50, 49), P(50, 51)}, found);
+  EXPECT_EQ(found, (std::vector<int>{1, 2}));
+  grid.candidates({P(nan, nan), P(0, 0)}, found);
+  EXPECT_EQ(found, (std::vector<int>{0, 1, 2}));
+  grid.move(1, {P(0, 0), P(0, 1)});
+  grid.candidates({P(50, 49), P(50, 51)}, found);
+  EXPECT_EQ(found, (std::vector<int>{2}));
 }
 
 TEST(Echo, SixDecimalsHalfwayAwayFromZero) {

@@ -23,6 +23,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drawhost/host.h"
@@ -154,10 +155,18 @@ std::string joined(const std::vector<std::string>& lines) {
   return out;
 }
 
-class CutoutCases : public ::testing::TestWithParam<fs::path> {};
+// Each case runs twice: as the command runs, and asking the host about every
+// pair of lines (no screens); both must give what the case expects.
+class CutoutCases : public ::testing::TestWithParam<std::tuple<fs::path, bool>> {
+ protected:
+  void SetUp() override {
+    if (std::get<1>(GetParam())) setenv("KVSHAPEWRIGHT_ASK_EVERY_PAIR", "1", 1);
+  }
+  void TearDown() override { unsetenv("KVSHAPEWRIGHT_ASK_EVERY_PAIR"); }
+};
 
 TEST_P(CutoutCases, GivesTheTranscriptAndTheDrawing) {
-  const Case c = readCase(GetParam());
+  const Case c = readCase(std::get<0>(GetParam()));
   drawhost::reset();
   AcApDocument* doc = drawhost::newDocument("case.dwg");
   AcDbDatabase* db = drawhost::database(doc);
@@ -195,7 +204,11 @@ std::vector<fs::path> cases() {
   return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CutoutCases, ::testing::ValuesIn(cases()),
-                         [](const auto& info) { return info.param.stem().string(); });
+INSTANTIATE_TEST_SUITE_P(Cases, CutoutCases,
+                         ::testing::Combine(::testing::ValuesIn(cases()), ::testing::Bool()),
+                         [](const auto& info) {
+                           return std::get<0>(info.param).stem().string() +
+                                  (std::get<1>(info.param) ? "_asking_every_pair" : "");
+                         });
 
 }  // namespace

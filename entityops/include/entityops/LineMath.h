@@ -47,10 +47,26 @@ inline double screenMargin() { return 1000 * AcGeContext::gTol.equalPoint; }
 // host finds no crossing of the two as drawn.
 bool clearlyApart(const Segment& a, const Segment& b);
 
-// Does the start of b lie clearly off the infinite line through a, a being
-// clearly longer than a point? Then the host's collinearity questions about
-// a and b have the answer "no".
-bool clearlyNotCollinear(const Segment& a, const Segment& b);
+// The infinite line through a segment, made ready for many clearlyOff
+// questions.
+struct LineThrough {
+  explicit LineThrough(const Segment& a);
+  AcGePoint3d origin;
+  double ux = 0, uy = 0, length = 0;
+};
+
+// Is p so far off the line that the host's collinearity questions about the
+// segment and a line starting at p have the answer "no"? That takes p off
+// the line by more than the margin, and, when p lies farther from the
+// segment's start than the segment is long, by more than the margin times
+// that ratio: the host calls two lines parallel when the shorter one turns
+// away by at most its tolerance over its length, so a line from the start to
+// a far p is parallel to a short segment sooner. Never for a segment of about
+// no length.
+bool clearlyOff(const LineThrough& line, const AcGePoint3d& p);
+inline bool clearlyNotCollinear(const Segment& a, const Segment& b) {
+  return clearlyOff(LineThrough(a), b.start);
+}
 
 // x as printf's "%f" writes it, except that a value exactly halfway between
 // two sixth decimals goes away from zero (the C library here goes to even).
