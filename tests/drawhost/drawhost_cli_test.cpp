@@ -12,9 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "program_files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
+
+using testfiles::quote;
+using testfiles::readFile;
 
 std::string sourceDir() {
   const char* root = std::getenv("STRUCTKIT_SOURCE_DIR");
@@ -22,19 +27,6 @@ std::string sourceDir() {
 }
 
 std::string samplePath() { return sourceDir() + "/samples/floorplan.dxf"; }
-
-std::string quote(const std::string& s) {
-  std::string out = "'";
-  for (const char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
 
 void writeFile(const fs::path& path, const std::string& contents) {
   std::ofstream(path, std::ios::binary) << contents;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "drawhost/host.h"
 #include "hostapi/hostapi.h"
@@ -87,6 +88,21 @@ struct Opened {
 inline std::string layerOf(AcDbObjectId id) {
   Opened<AcDbEntity> e(id);
   return e.ptr ? e->layer() : "?";
+}
+
+// The ids of a selection set's entities, in the set's order.
+inline std::vector<AcDbObjectId> idsOfSet(const AcEdName ss) {
+  std::vector<AcDbObjectId> ids;
+  std::int32_t n = 0;
+  acedSSLength(ss, &n);
+  for (int i = 0; i < n; ++i) {
+    AcEdName ent;
+    AcDbObjectId id;
+    acedSSName(ss, i, ent);
+    acdbGetObjectId(id, ent);
+    ids.push_back(id);
+  }
+  return ids;
 }
 
 class HostTest : public ::testing::Test {

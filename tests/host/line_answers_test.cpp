@@ -8,20 +8,6 @@ namespace {
 
 using Ids = std::vector<AcDbObjectId>;
 
-Ids idsOf(const AcEdName ss) {
-  Ids ids;
-  std::int32_t n = 0;
-  acedSSLength(ss, &n);
-  for (int i = 0; i < n; ++i) {
-    AcEdName ent;
-    AcDbObjectId id;
-    acedSSName(ss, i, ent);
-    acdbGetObjectId(id, ent);
-    ids.push_back(id);
-  }
-  return ids;
-}
-
 // The outline of the box (-5,-5)..(5,5) as a closed fence of 2D points.
 AcEdResBuf* boxFence() {
   const double a[2] = {-5, -5}, b[2] = {5, -5}, c[2] = {5, 5}, d[2] = {-5, 5};
@@ -38,7 +24,7 @@ class LineAnswers : public HostTest {
     AcEd::Status status = static_cast<AcEd::Status>(acedSSGet(mode, p1, p2, filter, ss));
     acutRelRb(filter);
     if (status == AcEd::kNormal) {
-      ids = idsOf(ss);
+      ids = idsOfSet(ss);
       acedSSFree(ss);
     }
     return status;
@@ -70,7 +56,7 @@ TEST_F(LineAnswers, SetsListEntitiesInDrawingOrder) {
     acdbGetAdsName(ent, id);
     acedSSAdd(ent, ss, ss);
   }
-  EXPECT_EQ(idsOf(ss), (Ids{appended, third, first}));
+  EXPECT_EQ(idsOfSet(ss), (Ids{appended, third, first}));
   acedSSFree(ss);
 }
 
@@ -107,6 +93,16 @@ TEST_F(LineAnswers, LayerFilterMatchesNamesThatBeginWithBeamInAnyCase) {
   addLine(-50, 3, 50, 3, "WALL");
   const AcDbObjectId bare = addLine(-50, 4, 50, 4, "BEAM");
   EXPECT_EQ(fence(), (Ids{lower, chinese, bare}));
+}
+
+TEST_F(LineAnswers, TwoDimensionalPointsTakeTwoCoordinates) {
+  const double xy[2] = {3, 4};
+  AcEdResBuf* rb = acutBuildList(AcEd::kRtPoint2d, xy, 0);
+  ASSERT_NE(rb, nullptr);
+  EXPECT_EQ(rb->value.point[0], 3);
+  EXPECT_EQ(rb->value.point[1], 4);
+  EXPECT_EQ(rb->value.point[2], 0);
+  acutRelRb(rb);
 }
 
 TEST_F(LineAnswers, SelectingNothingIsAnError) {

@@ -29,18 +29,9 @@ class SelectionTest : public HostTest {
   }
   std::vector<AcDbObjectId> select(const char* mode, const void* p1 = nullptr,
                                    const void* p2 = nullptr) {
-    std::vector<AcDbObjectId> ids;
     AcEdName ss;
-    if (acedSSGet(mode, p1, p2, nullptr, ss) != AcEd::kNormal) return ids;
-    std::int32_t n = 0;
-    acedSSLength(ss, &n);
-    for (int i = 0; i < n; ++i) {
-      AcEdName ent;
-      AcDbObjectId id;
-      acedSSName(ss, i, ent);
-      acdbGetObjectId(id, ent);
-      ids.push_back(id);
-    }
+    if (acedSSGet(mode, p1, p2, nullptr, ss) != AcEd::kNormal) return {};
+    std::vector<AcDbObjectId> ids = idsOfSet(ss);
     acedSSFree(ss);
     return ids;
   }

@@ -14,22 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "program_files.h"
+
 namespace {
 
+using testfiles::quote;
+using testfiles::readFile;
+
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
-
-std::string quote(const std::string& s) {
-  std::string out = "'";
-  for (const char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 int shell(const std::string& command) {
   const int status = std::system(command.c_str());

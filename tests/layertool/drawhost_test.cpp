@@ -25,24 +25,15 @@
 #include "drawhost/io.h"
 #include "drawing_builder.h"
 #include "hostapi/hostapi.h"
+#include "program_files.h"
 
 namespace layertool_test {
 namespace {
 
+using testfiles::quote;
+using testfiles::readFile;
+
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
-
-std::string quote(const std::string& s) {
-  std::string out = "'";
-  for (const char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 class DrawhostPlanTest : public ::testing::Test {
  protected:

@@ -100,8 +100,10 @@ AcEdResBuf* acutBuildList(int type, ...) {
         rb->value.string = mallocCopy(va_arg(args, const char*));
         break;
       case AcEdValueKind::kPoint: {
+        // A 2D point has no z to read: callers may pass two doubles.
         const double* p = va_arg(args, const double*);
-        for (int i = 0; i < 3; ++i) rb->value.point[i] = p ? p[i] : 0;
+        const int given = t == AcEd::kRtPoint2d ? 2 : 3;
+        for (int i = 0; i < 3; ++i) rb->value.point[i] = p && i < given ? p[i] : 0;
         break;
       }
       case AcEdValueKind::kReal:
