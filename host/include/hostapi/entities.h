@@ -445,27 +445,52 @@ class AcDbBlockReference : public AcDbEntity {
   AcDbStub* block_ = nullptr;
 };
 
-// A closed planar area bounded by one or more loops of curves.
+// One corner of a region's boundary loop: the point, and the bulge of the
+// edge that leaves it for the next corner (0 a line; otherwise the tangent
+// of a quarter of the arc's sweep, positive counter-clockwise), as in a
+// lightweight polyline. A loop is closed: its last edge returns to the first
+// corner.
+struct AcDbRegionVertex {
+  double x = 0, y = 0, bulge = 0;
+};
+using AcDbRegionLoop = std::vector<AcDbRegionVertex>;
+
+// A closed planar area in a plane parallel to XY, bounded by loops of lines
+// and arcs. Its area is the sum of the loops' signed areas (outer loops
+// counter-clockwise, holes clockwise), taken positive.
 class AcDbRegion : public AcDbEntity {
  public:
   ACRX_DECLARE_MEMBERS(AcDbRegion)
   AcDbRegion() = default;
   ~AcDbRegion() override;
-  // Regions from the closed loops that the curves (AcDbCurve pointers, not
-  // owned) form. New regions are appended to regions; the caller owns them.
+  // Regions from the faces that the curves (AcDbCurve pointers, not owned:
+  // lines, arcs, circles, polylines) enclose once they are joined where their
+  // ends meet: one region for each bounded face, in the order of the first
+  // curve that bounds it; curves that bound no face are left out. New regions
+  // are appended to regions; the caller owns them. No region at all is
+  // kInvalidInput.
   static AcDb::Status createFromCurves(const AcDbVoidPtrArray& curveSegments,
                                        AcDbVoidPtrArray& regions);
   AcDb::Status getArea(double& area) const;
   AcDb::Status getPerimeter(double& perimeter) const;
-  // The boundary as closed point loops (arcs flattened).
-  const std::vector<std::vector<AcGePoint3d>>& loops() const { return loops_; }
-  void setLoops(std::vector<std::vector<AcGePoint3d>> loops) { loops_ = std::move(loops); }
+  const std::vector<AcDbRegionLoop>& loops() const { return loops_; }
+  void setLoops(std::vector<AcDbRegionLoop> loops) { loops_ = std::move(loops); }
+  // The z of the region's plane.
+  double elevation() const { return elevation_; }
+  void setElevation(double z) { elevation_ = z; }
+  // Modeler data read from a drawing that the host could not turn into
+  // loops: kept as read and written back unchanged (the lines of the
+  // drawing file's data groups). Empty for regions the host understands.
+  const std::vector<std::string>& keptData() const { return keptData_; }
+  void setKeptData(std::vector<std::string> lines) { keptData_ = std::move(lines); }
   AcDb::Status getGeomExtents(AcDbExtents& extents) const override;
   AcDb::Status transformBy(const AcGeMatrix3d& xform) override;
   AcRxObject* clone() const override;
 
  private:
-  std::vector<std::vector<AcGePoint3d>> loops_;
+  std::vector<AcDbRegionLoop> loops_;
+  double elevation_ = 0;
+  std::vector<std::string> keptData_;
 };
 
 #pragma GCC visibility pop

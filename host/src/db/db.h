@@ -167,6 +167,8 @@ void collectPrims(const AcDbEntity* ent, const AcGeMatrix3d& xform,
                   std::vector<geometry::Prim>& out, int depth = 0);
 // The 3-D extents of primitives (z kept, unlike geometry::extentsOf).
 AcDbExtents primExtents(const std::vector<geometry::Prim>& prims);
+// The signed area of a region loop (counter-clockwise positive).
+double loopArea(const AcDbRegionLoop& loop);
 // The corners of a multi-line text's box.
 void mtextBox(const AcDbMText* m, AcGePoint3d corners[4]);
 

@@ -87,9 +87,13 @@ void collectPrims(const AcDbEntity* ent, const AcGeMatrix3d& m, std::vector<Prim
   } else if (c == AcDbBlockReference::desc()) {
     blockReferencePrims(static_cast<const AcDbBlockReference*>(ent), m, out, depth);
   } else if (c == AcDbRegion::desc()) {
-    for (const auto& loop : static_cast<const AcDbRegion*>(ent)->loops())
-      for (size_t i = 0; i < loop.size(); ++i)
-        out.push_back(segmentPrim(m.apply(loop[i]), m.apply(loop[(i + 1) % loop.size()])));
+    auto* region = static_cast<const AcDbRegion*>(ent);
+    for (const AcDbRegionLoop& loop : region->loops())
+      for (size_t i = 0; i < loop.size(); ++i) {
+        const AcDbRegionVertex& v = loop[i];
+        const AcDbRegionVertex& w = loop[(i + 1) % loop.size()];
+        out.push_back(bulgePrim(m, bulgeSegment({v.x, v.y}, {w.x, w.y}, v.bulge, region->elevation())));
+      }
   }
 }
 

@@ -177,6 +177,51 @@ std::vector<AcGePoint3d> flatten(const Prim& p);
 // close no loop of at least three corners are left out.
 std::vector<std::vector<AcGePoint3d>> closedLoops(const std::vector<std::vector<AcGePoint3d>>& chains);
 
+// --- faces of a planar graph (faces.cpp) -------------------------------------------------
+
+// An edge of a planar graph: a line (bulge 0) or an arc from a to b, as a
+// segment of a lightweight polyline. z is ignored.
+struct PlaneEdge {
+  AcGePoint3d a, b;
+  double bulge = 0;
+};
+// The signed area that the edge adds to a loop it runs along: the chord's
+// share of the shoelace sum plus the area between chord and arc (positive
+// for an arc bulging to the right of its direction, i.e. counter-clockwise).
+double edgeArea(const BulgeSegment& s);
+double edgeArea(const PlaneEdge& e);
+
+// Ends of edges that lie within kTolerance of each other, directly or
+// through a chain of such ends, are one node. Returns, for end k (2i the
+// start of edge i, 2i+1 its end), its node; nodes are numbered in the order
+// of their first end, and nodePoints[n] is that first end. O(n log n) for
+// ends spread over the plane.
+std::vector<int> nodeEnds(const std::vector<PlaneEdge>& edges, std::vector<AcGePoint3d>& nodePoints);
+
+// One side of an edge on a face's boundary.
+struct FaceSide {
+  int edge;
+  bool forward;  // run from a to b
+};
+struct Face {
+  std::vector<FaceSide> sides;  // counter-clockwise, starting at the lowest edge index
+  double area = 0;              // > 0
+};
+// The bounded faces of the graph the edges form once their ends are noded:
+//  - a straight edge whose ends are one node is no edge; an arc whose ends
+//    are one node is dropped as well (a closed curve comes as two or more
+//    edges);
+//  - the sides of each node are ordered by the direction in which they leave
+//    it, and sides leaving in one direction by their curvature there;
+//  - walking each side to the next one clockwise round the node it reaches
+//    traces every face once, bounded faces counter-clockwise;
+//  - an edge with the same face on both sides (dangling, or a bridge between
+//    faces) bounds nothing and is left out;
+//  - every counter-clockwise cycle of positive area is a face; a face inside
+//    another is a face of its own and is not taken out of the outer one.
+// Faces are ordered by their lowest edge index. O(n log n).
+std::vector<Face> boundedFaces(const std::vector<PlaneEdge>& edges);
+
 // --- spatial index --------------------------------------------------------------------
 
 // Boxes of the entities of one block, keyed by the entity's position in the

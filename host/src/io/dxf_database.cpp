@@ -541,10 +541,10 @@ void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
     ++regions_;
     e.kind = EntityKind::Polyline;
     e.closed = true;
-    for (const auto& loop : region->loops()) {
+    for (const AcDbRegionLoop& loop : region->loops()) {
       e.vertices.clear();
-      for (const AcGePoint3d& p : loop) e.vertices.push_back({p.x, p.y, 0});
-      e.elevation = loop.empty() ? 0 : loop.front().z;
+      for (const AcDbRegionVertex& v : loop) e.vertices.push_back({v.x, v.y, v.bulge});
+      e.elevation = region->elevation();
       emit(e);
     }
     return;

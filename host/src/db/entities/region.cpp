@@ -1,4 +1,6 @@
-// Regions: closed loops of points, with their area and perimeter.
+// Regions: loops of lines and arcs (corners with bulges) in a plane parallel
+// to XY, with their area, perimeter, extents and transforms. The regions of
+// a set of curves come from the face finder of the geometry layer.
 #include <cmath>
 
 #include "db/db.h"
@@ -10,70 +12,130 @@ HOST_DEFINE_MEMBERS(AcDbRegion, AcDbEntity)
 
 AcDbRegion::~AcDbRegion() = default;
 
+namespace {
+
+template <typename F>
+void forEachEdge(const AcDbRegion& region, F visit) {
+  for (const AcDbRegionLoop& loop : region.loops())
+    for (size_t i = 0; i < loop.size(); ++i) {
+      const AcDbRegionVertex& v = loop[i];
+      const AcDbRegionVertex& w = loop[(i + 1) % loop.size()];
+      visit(bulgeSegment({v.x, v.y}, {w.x, w.y}, v.bulge, region.elevation()));
+    }
+}
+
+}  // namespace
+
+double hostimpl::loopArea(const AcDbRegionLoop& loop) {
+  double area = 0;
+  for (size_t i = 0; i < loop.size(); ++i) {
+    const AcDbRegionVertex& v = loop[i];
+    const AcDbRegionVertex& w = loop[(i + 1) % loop.size()];
+    area += edgeArea(bulgeSegment({v.x, v.y}, {w.x, w.y}, v.bulge, 0));
+  }
+  return area;
+}
+
 AcDb::Status AcDbRegion::getArea(double& area) const {
   area = 0;
-  for (const auto& loop : loops_) {
-    double a = 0;
-    for (size_t i = 0; i < loop.size(); ++i) {
-      const auto& p = loop[i];
-      const auto& q = loop[(i + 1) % loop.size()];
-      a += p.x * q.y - q.x * p.y;
-    }
-    area += a / 2;
-  }
+  for (const AcDbRegionLoop& loop : loops_) area += hostimpl::loopArea(loop);
   area = std::fabs(area);
   return AcDb::kOk;
 }
+
 AcDb::Status AcDbRegion::getPerimeter(double& perimeter) const {
   perimeter = 0;
-  for (const auto& loop : loops_)
-    for (size_t i = 0; i < loop.size(); ++i)
-      perimeter += loop[i].distanceTo(loop[(i + 1) % loop.size()]);
+  forEachEdge(*this, [&](const BulgeSegment& s) { perimeter += segmentLength(s); });
   return AcDb::kOk;
 }
+
 AcDb::Status AcDbRegion::getGeomExtents(AcDbExtents& e) const {
-  e = AcDbExtents();
-  for (const auto& loop : loops_)
-    for (const auto& p : loop) e.addPoint(p);
+  std::vector<Prim> prims;
+  forEachEdge(*this, [&](const BulgeSegment& s) { prims.push_back(bulgePrim(AcGeMatrix3d(), s)); });
+  e = hostimpl::primExtents(prims);
   return e.isValid() ? AcDb::kOk : AcDb::kInvalidInput;
 }
+
+// Moves, turns and uniform scales keep bulges; a mirror turns every arc the
+// other way.
 AcDb::Status AcDbRegion::transformBy(const AcGeMatrix3d& m) {
   if (!canWrite()) return AcDb::kNotOpenForWrite;
-  for (auto& loop : loops_)
-    for (auto& p : loop) p = m.apply(p);
+  const bool mirrored = m.entry[0][0] * m.entry[1][1] - m.entry[0][1] * m.entry[1][0] < 0;
+  double z = elevation_;
+  for (AcDbRegionLoop& loop : loops_)
+    for (AcDbRegionVertex& v : loop) {
+      const AcGePoint3d p = m.apply(AcGePoint3d(v.x, v.y, elevation_));
+      v.x = p.x, v.y = p.y, z = p.z;
+      if (mirrored) v.bulge = -v.bulge;
+    }
+  elevation_ = z;
   return AcDb::kOk;
 }
+
 AcRxObject* AcDbRegion::clone() const {
   auto* copy = new AcDbRegion;
   copy->copyEntityProperties(*this);
   copy->loops_ = loops_;
+  copy->elevation_ = elevation_;
+  copy->keptData_ = keptData_;
   return copy;
 }
 
-// Each curve becomes a chain of points (arcs flattened); the chains are
-// joined end to end into closed loops, one region a loop.
+namespace {
+
+constexpr double kTwoPi = 6.28318530717958647692;
+
+// The edges of a curve, each with the index of its curve: lines as they
+// are, arcs by their ends and bulge, a closed circle as two halves.
+void addEdges(const AcDbCurve* curve, int source, std::vector<PlaneEdge>& edges,
+              std::vector<int>& sources) {
+  std::vector<Prim> prims;
+  hostimpl::collectPrims(curve, AcGeMatrix3d(), prims);
+  for (const Prim& p : prims) {
+    if (p.kind == Prim::kSegment) {
+      edges.push_back({p.a, p.b, 0});
+      sources.push_back(source);
+    } else if (p.kind == Prim::kArc) {
+      double sweep = std::fmod(p.end - p.start, kTwoPi);
+      if (sweep <= 0) sweep += kTwoPi;
+      const int parts = sweep > kTwoPi - 1e-9 ? 2 : 1;
+      for (int k = 0; k < parts; ++k) {
+        const double from = p.start + sweep * k / parts, to = p.start + sweep * (k + 1) / parts;
+        edges.push_back({polar(p.center, p.radius, from), polar(p.center, p.radius, to),
+                         std::tan(sweep / parts / 4)});
+        sources.push_back(source);
+      }
+    }
+  }
+}
+
+}  // namespace
+
 AcDb::Status AcDbRegion::createFromCurves(const AcDbVoidPtrArray& curveSegments,
                                           AcDbVoidPtrArray& regions) {
-  std::vector<std::vector<AcGePoint3d>> chains;
-  const AcDbEntity* firstCurve = nullptr;
+  std::vector<const AcDbCurve*> curves;
+  std::vector<PlaneEdge> edges;
+  std::vector<int> sources;
   for (void* ptr : curveSegments) {
-    auto* curve = AcDbCurve::cast(static_cast<AcRxObject*>(ptr));
+    auto* curve = ptr ? AcDbCurve::cast(static_cast<AcRxObject*>(ptr)) : nullptr;
     if (!curve) return AcDb::kInvalidInput;
-    if (!firstCurve) firstCurve = curve;
-    std::vector<Prim> prims;
-    hostimpl::collectPrims(curve, AcGeMatrix3d(), prims);
-    std::vector<AcGePoint3d> chain;
-    for (const Prim& p : prims)
-      for (const AcGePoint3d& q : flatten(p))
-        if (chain.empty() || !samePoint(chain.back(), q)) chain.push_back(q);
-    if (chain.size() >= 2) chains.push_back(std::move(chain));
+    addEdges(curve, static_cast<int>(curves.size()), edges, sources);
+    curves.push_back(curve);
   }
-  std::vector<std::vector<AcGePoint3d>> loops = closedLoops(chains);
-  for (auto& loop : loops) {
+  const std::vector<Face> faces = boundedFaces(edges);
+  for (const Face& face : faces) {
+    AcDbRegionLoop loop;
+    for (const FaceSide& side : face.sides) {
+      const PlaneEdge& e = edges[side.edge];
+      const AcGePoint3d& from = side.forward ? e.a : e.b;
+      loop.push_back({from.x, from.y, side.forward ? e.bulge : -e.bulge});
+    }
+    const PlaneEdge& first = edges[face.sides.front().edge];
     auto* region = new AcDbRegion;
-    if (firstCurve) region->copyEntityProperties(*firstCurve);
+    region->copyEntityProperties(*curves[sources[face.sides.front().edge]]);
+    region->setElevation(first.a.z);
     region->setLoops({std::move(loop)});
     regions.append(region);
   }
-  return loops.empty() ? AcDb::kInvalidInput : AcDb::kOk;
+  return faces.empty() ? AcDb::kInvalidInput : AcDb::kOk;
 }
