@@ -108,13 +108,11 @@ std::vector<int> traceCycles(const std::vector<Side>& sides, const std::vector<b
 
 }  // namespace
 
-double edgeArea(const BulgeSegment& s) {
-  double area = (s.a.x * s.b.y - s.b.x * s.a.y) / 2;
+double edgeArea(const BulgeSegment& s, const AcGePoint3d& o) {
+  double area = ((s.a.x - o.x) * (s.b.y - o.y) - (s.b.x - o.x) * (s.a.y - o.y)) / 2;
   if (s.isArc) area += s.radius * s.radius * (s.sweepAngle - std::sin(s.sweepAngle)) / 2;
   return area;
 }
-
-double edgeArea(const PlaneEdge& e) { return edgeArea(shapeOf(e)); }
 
 std::vector<int> nodeEnds(const std::vector<PlaneEdge>& edges, std::vector<AcGePoint3d>& nodePoints) {
   const int ends = static_cast<int>(edges.size() * 2);
@@ -151,7 +149,6 @@ std::vector<Face> boundedFaces(const std::vector<PlaneEdge>& edges) {
   const std::vector<int> node = nodeEnds(edges, nodePoints);
   std::vector<Side> sides;
   std::vector<bool> used;
-  std::vector<double> areas;  // of the forward side of each edge
   for (size_t i = 0; i < edges.size(); ++i) {
     const int from = node[2 * i], to = node[2 * i + 1];
     const BulgeSegment shape = shapeOf(edges[i]);
@@ -161,10 +158,9 @@ std::vector<Face> boundedFaces(const std::vector<PlaneEdge>& edges) {
     sides.push_back(makeSide(edges[i], shape, index, false, to, from));
     used.push_back(keep);
     used.push_back(keep);
-    areas.push_back(edgeArea(shape));
   }
   std::vector<std::vector<int>> cycles;
-  std::vector<int> cycleOf = traceCycles(sides, used, static_cast<int>(nodePoints.size()), cycles);
+  const std::vector<int> cycleOf = traceCycles(sides, used, static_cast<int>(nodePoints.size()), cycles);
   bool dropped = false;
   for (size_t e = 0; e < edges.size(); ++e)
     if (used[2 * e] && cycleOf[2 * e] == cycleOf[2 * e + 1]) {
@@ -174,16 +170,25 @@ std::vector<Face> boundedFaces(const std::vector<PlaneEdge>& edges) {
   if (dropped) traceCycles(sides, used, static_cast<int>(nodePoints.size()), cycles);
 
   std::vector<Face> faces;
-  for (const std::vector<int>& cycle : cycles) {
+  for (std::vector<int>& cycle : cycles) {
+    // Start at the lowest edge; corners are the nodes, so that the loop closes exactly.
+    size_t lowest = 0;
+    for (size_t k = 1; k < cycle.size(); ++k)
+      if (sides[cycle[k]].edge < sides[cycle[lowest]].edge) lowest = k;
+    std::rotate(cycle.begin(), cycle.begin() + lowest, cycle.end());
     Face face;
     for (int h : cycle) {
       face.sides.push_back({sides[h].edge, sides[h].forward});
-      face.area += sides[h].forward ? areas[sides[h].edge] : -areas[sides[h].edge];
+      face.corners.push_back(nodePoints[sides[h].from]);
+    }
+    const AcGePoint3d& origin = face.corners.front();
+    for (size_t k = 0; k < cycle.size(); ++k) {
+      const AcGePoint3d& p = face.corners[k];
+      const AcGePoint3d& q = face.corners[(k + 1) % cycle.size()];
+      const double bulge = edges[sides[cycle[k]].edge].bulge;
+      face.area += edgeArea(bulgeSegment({p.x, p.y}, {q.x, q.y}, sides[cycle[k]].forward ? bulge : -bulge, 0), origin);
     }
     if (!(face.area > kTolerance * kTolerance)) continue;
-    auto lowest = std::min_element(face.sides.begin(), face.sides.end(),
-                                   [](const FaceSide& x, const FaceSide& y) { return x.edge < y.edge; });
-    std::rotate(face.sides.begin(), lowest, face.sides.end());
     faces.push_back(std::move(face));
   }
   // An edge can be the lowest of the two faces it bounds: its forward side's face first.

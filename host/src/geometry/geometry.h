@@ -186,10 +186,11 @@ struct PlaneEdge {
   double bulge = 0;
 };
 // The signed area that the edge adds to a loop it runs along: the chord's
-// share of the shoelace sum plus the area between chord and arc (positive
-// for an arc bulging to the right of its direction, i.e. counter-clockwise).
-double edgeArea(const BulgeSegment& s);
-double edgeArea(const PlaneEdge& e);
+// share of the shoelace sum taken about `origin` (a point of the loop, so
+// that far-out coordinates keep their precision) plus the area between chord
+// and arc (positive for an arc bulging to the right of its direction, i.e.
+// counter-clockwise).
+double edgeArea(const BulgeSegment& s, const AcGePoint3d& origin);
 
 // Ends of edges that lie within kTolerance of each other, directly or
 // through a chain of such ends, are one node. Returns, for end k (2i the
@@ -204,8 +205,9 @@ struct FaceSide {
   bool forward;  // run from a to b
 };
 struct Face {
-  std::vector<FaceSide> sides;  // counter-clockwise, starting at the lowest edge index
-  double area = 0;              // > 0
+  std::vector<FaceSide> sides;      // counter-clockwise, starting at the lowest edge index
+  std::vector<AcGePoint3d> corners;  // the node each side leaves from
+  double area = 0;                   // > 0, of the loop through the corners
 };
 // The bounded faces of the graph the edges form once their ends are noded:
 //  - a straight edge whose ends are one node is no edge; an arc whose ends

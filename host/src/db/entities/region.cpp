@@ -27,11 +27,13 @@ void forEachEdge(const AcDbRegion& region, F visit) {
 }  // namespace
 
 double hostimpl::loopArea(const AcDbRegionLoop& loop) {
+  if (loop.empty()) return 0;
+  const AcGePoint3d origin(loop[0].x, loop[0].y, 0);
   double area = 0;
   for (size_t i = 0; i < loop.size(); ++i) {
     const AcDbRegionVertex& v = loop[i];
     const AcDbRegionVertex& w = loop[(i + 1) % loop.size()];
-    area += edgeArea(bulgeSegment({v.x, v.y}, {w.x, w.y}, v.bulge, 0));
+    area += edgeArea(bulgeSegment({v.x, v.y}, {w.x, w.y}, v.bulge, 0), origin);
   }
   return area;
 }
@@ -125,10 +127,10 @@ AcDb::Status AcDbRegion::createFromCurves(const AcDbVoidPtrArray& curveSegments,
   const std::vector<Face> faces = boundedFaces(edges);
   for (const Face& face : faces) {
     AcDbRegionLoop loop;
-    for (const FaceSide& side : face.sides) {
-      const PlaneEdge& e = edges[side.edge];
-      const AcGePoint3d& from = side.forward ? e.a : e.b;
-      loop.push_back({from.x, from.y, side.forward ? e.bulge : -e.bulge});
+    for (size_t k = 0; k < face.sides.size(); ++k) {
+      const FaceSide& side = face.sides[k];
+      const double bulge = edges[side.edge].bulge;
+      loop.push_back({face.corners[k].x, face.corners[k].y, side.forward ? bulge : -bulge});
     }
     const PlaneEdge& first = edges[face.sides.front().edge];
     auto* region = new AcDbRegion;
