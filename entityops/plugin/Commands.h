@@ -4,7 +4,7 @@
 namespace entityops {
 
 void beamLinesCutout();  // KVBeamLinesCutout
-void regionFromCurves(); // KVRegion (not yet built: does nothing)
-void joinTwoLines();     // KVJoin2Lines (not yet built: does nothing)
+void regionFromCurves(); // KVRegion
+void joinTwoLines();     // KVJoin2Lines
 
 }  // namespace entityops

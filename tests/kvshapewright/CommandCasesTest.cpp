@@ -1,11 +1,15 @@
-// KVBeamLinesCutout on the cases in cases/*.case: each file holds a drawing,
-// a script, the transcript it must print and the entities the saved drawing
-// must hold afterwards, side by side:
+// The commands of KVShapewright on the cases in cases/*.case: each file
+// holds a drawing, a script, the transcript it must print and the entities
+// the saved drawing must hold afterwards, side by side:
 //
 //   # what the case shows
 //   [drawing]            one entity a line, in drawing order:
 //   line LAYER X,Y X,Y
+//   arc LAYER CX,CY R FROM TO          degrees, counter-clockwise
+//   circle LAYER CX,CY R
+//   pline LAYER open|closed X,Y[,BULGE] ...
 //   text LAYER X,Y TEXT
+//   region LAYER AREA CORNERS          only in [saved]: a region, its area and corners
 //   [appends] N          optional: only N appends succeed (the host refuses the rest)
 //   [script]             the input script, as drawhost reads it
 //   [transcript]         the command line, line by line (the first empty line left out)
@@ -85,22 +89,49 @@ AcDbObjectId layer(AcDbDatabase* db, const std::string& name) {
   return id;
 }
 
+constexpr double kDegree = 3.14159265358979323846 / 180;
+
+AcDbPolyline* polyline(std::istringstream& in) {
+  std::string closed;
+  in >> closed;
+  auto* pl = new AcDbPolyline;
+  unsigned index = 0;
+  for (std::string corner; in >> corner; ++index) {
+    double x = 0, y = 0, bulge = 0;
+    std::sscanf(corner.c_str(), "%lf,%lf,%lf", &x, &y, &bulge);
+    pl->addVertexAt(index, {x, y}, bulge);
+  }
+  pl->setClosed(closed == "closed");
+  return pl;
+}
+
+AcDbEntity* entityOf(const std::string& kind, std::istringstream& in) {
+  std::string a, b;
+  if (kind == "line") {
+    in >> a >> b;
+    return new AcDbLine(point(a), point(b));
+  }
+  if (kind == "arc" || kind == "circle") {
+    double radius = 0, from = 0, to = 0;
+    in >> a >> radius >> from >> to;
+    if (kind == "circle") return new AcDbCircle(point(a), radius);
+    return new AcDbArc(point(a), radius, from * kDegree, to * kDegree);
+  }
+  if (kind == "pline") return polyline(in);
+  in >> a;
+  std::string text;
+  std::getline(in >> std::ws, text);
+  return new AcDbText(point(a), text.c_str(), AcDbObjectId(), 1.0);
+}
+
 void build(AcDbDatabase* db, const std::vector<std::string>& lines) {
   AcDbBlockTableRecord* space = nullptr;
   for (const std::string& line : lines) {
     std::istringstream in(line);
-    std::string kind, name, a, b;
-    in >> kind >> name >> a;
+    std::string kind, name;
+    in >> kind >> name;
     AcDbObjectId layerId = layer(db, name);
-    AcDbEntity* entity = nullptr;
-    if (kind == "line") {
-      in >> b;
-      entity = new AcDbLine(point(a), point(b));
-    } else {
-      std::string text;
-      std::getline(in >> std::ws, text);
-      entity = new AcDbText(point(a), text.c_str(), AcDbObjectId(), 1.0);
-    }
+    AcDbEntity* entity = entityOf(kind, in);
     entity->setLayer(layerId);
     acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite);
     space->appendAcDbEntity(entity);
@@ -117,6 +148,37 @@ std::string number(double v) {
 
 std::string describe(const AcGePoint3d& p) { return number(p.x) + "," + number(p.y); }
 
+std::string describe(const AcDbEntity* e) {
+  const std::string head = std::string(" ") + e->layer() + " ";
+  if (auto* l = AcDbLine::cast(e))
+    return "line" + head + describe(l->startPoint()) + " " + describe(l->endPoint());
+  if (auto* a = AcDbArc::cast(e))
+    return "arc" + head + describe(a->center()) + " " + number(a->radius()) + " " +
+           number(a->startAngle() / kDegree) + " " + number(a->endAngle() / kDegree);
+  if (auto* c = AcDbCircle::cast(e))
+    return "circle" + head + describe(c->center()) + " " + number(c->radius());
+  if (auto* pl = AcDbPolyline::cast(e)) {
+    std::string out = "pline" + head + (pl->isClosed() ? "closed" : "open");
+    for (unsigned i = 0; i < pl->numVerts(); ++i) {
+      AcGePoint2d p;
+      double bulge = 0;
+      pl->getPointAt(i, p);
+      pl->getBulgeAt(i, bulge);
+      out += " " + number(p.x) + "," + number(p.y) + (bulge != 0 ? "," + number(bulge) : "");
+    }
+    return out;
+  }
+  if (auto* r = AcDbRegion::cast(e)) {
+    double area = 0;
+    r->getArea(area);
+    size_t corners = 0;
+    for (const AcDbRegionLoop& loop : r->loops()) corners += loop.size();
+    return "region" + head + number(area) + " " + std::to_string(corners);
+  }
+  if (auto* t = AcDbText::cast(e)) return "text" + head + describe(t->position()) + " " + t->textString();
+  return std::string("other") + head;
+}
+
 // What model space holds, in drawing order, in the form of [drawing].
 std::vector<std::string> contents(AcDbDatabase* db) {
   std::vector<std::string> out;
@@ -127,12 +189,7 @@ std::vector<std::string> contents(AcDbDatabase* db) {
   for (; !it->done(); it->step()) {
     AcDbEntity* e = nullptr;
     if (it->getEntity(e, AcDb::kForRead) != AcDb::kOk) continue;
-    if (auto* l = AcDbLine::cast(e))
-      out.push_back(std::string("line ") + e->layer() + " " + describe(l->startPoint()) + " " +
-                    describe(l->endPoint()));
-    else if (auto* t = AcDbText::cast(e))
-      out.push_back(std::string("text ") + e->layer() + " " + describe(t->position()) + " " +
-                    t->textString());
+    out.push_back(describe(e));
     e->close();
   }
   delete it;
@@ -157,7 +214,7 @@ std::string joined(const std::vector<std::string>& lines) {
 
 // Each case runs twice: as the command runs, and asking the host about every
 // pair of lines (no screens); both must give what the case expects.
-class CutoutCases : public ::testing::TestWithParam<std::tuple<fs::path, bool>> {
+class CommandCases : public ::testing::TestWithParam<std::tuple<fs::path, bool>> {
  protected:
   void SetUp() override {
     if (std::get<1>(GetParam())) setenv("KVSHAPEWRIGHT_ASK_EVERY_PAIR", "1", 1);
@@ -165,7 +222,7 @@ class CutoutCases : public ::testing::TestWithParam<std::tuple<fs::path, bool>> 
   void TearDown() override { unsetenv("KVSHAPEWRIGHT_ASK_EVERY_PAIR"); }
 };
 
-TEST_P(CutoutCases, GivesTheTranscriptAndTheDrawing) {
+TEST_P(CommandCases, GivesTheTranscriptAndTheDrawing) {
   const Case c = readCase(std::get<0>(GetParam()));
   drawhost::reset();
   AcApDocument* doc = drawhost::newDocument("case.dwg");
@@ -204,7 +261,7 @@ std::vector<fs::path> cases() {
   return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CutoutCases,
+INSTANTIATE_TEST_SUITE_P(Cases, CommandCases,
                          ::testing::Combine(::testing::ValuesIn(cases()), ::testing::Bool()),
                          [](const auto& info) {
                            return std::get<0>(info.param).stem().string() +
