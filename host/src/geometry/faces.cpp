@@ -1,8 +1,9 @@
 // Faces of a planar graph of lines and arcs, as a polygonizer finds them.
 //
-// 1. Noding: the ends are sorted by x and each is compared with the ends
-//    that follow it within kTolerance in x; ends within kTolerance of each
-//    other join one node (union-find), so a node is a chain of close ends.
+// 1. Noding: the ends are put in square cells of twice kTolerance (sorted
+//    by cell) and each is compared with the ends of its own and the eight
+//    neighbouring cells; ends within kTolerance of each other join one node
+//    (union-find), so a node is a chain of close ends.
 // 2. Sides: each edge that joins two nodes gives two sides, one leaving
 //    each end. A side's key at its node is the angle of its tangent there
 //    and its signed curvature (positive: bending to the left), so that of two
@@ -78,31 +79,48 @@ void orderRound(const std::vector<Side>& sides, std::vector<int>& ids) {
   }
 }
 
-// Traces the cycles of the sides that are in use; returns the cycle of each side.
+// Traces the cycles of the sides that are in use; returns the cycle of each
+// side. The sides are laid out node by node ("slots"), so that a walk round
+// a face reads memory near the faces next to it.
 std::vector<int> traceCycles(const std::vector<Side>& sides, const std::vector<bool>& used,
                              int nodeCount, std::vector<std::vector<int>>& cycles) {
-  std::vector<std::vector<int>> round(nodeCount);
+  std::vector<int> start(nodeCount + 1, 0);
   for (size_t i = 0; i < sides.size(); ++i)
-    if (used[i]) round[sides[i].from].push_back(static_cast<int>(i));
-  std::vector<int> position(sides.size(), -1);
-  for (auto& ids : round) {
+    if (used[i]) ++start[sides[i].from + 1];
+  for (int v = 0; v < nodeCount; ++v) start[v + 1] += start[v];
+  std::vector<int> sideAt(start[nodeCount]), slotOf(sides.size(), -1), fill(start.begin(), start.end() - 1);
+  for (size_t i = 0; i < sides.size(); ++i)
+    if (used[i]) sideAt[fill[sides[i].from]++] = static_cast<int>(i);
+  // next[slot]: the side after it on its face, the one before its twin round the node it reaches.
+  std::vector<int> ids, next(sideAt.size(), -1);
+  for (int v = 0; v < nodeCount; ++v) {
+    ids.assign(sideAt.begin() + start[v], sideAt.begin() + start[v + 1]);
     orderRound(sides, ids);
-    for (size_t k = 0; k < ids.size(); ++k) position[ids[k]] = static_cast<int>(k);
+    for (size_t k = 0; k < ids.size(); ++k) {
+      sideAt[start[v] + k] = ids[k];
+      slotOf[ids[k]] = start[v] + static_cast<int>(k);
+    }
   }
-  std::vector<int> cycleOf(sides.size(), -1);
+  for (int v = 0; v < nodeCount; ++v) {
+    const int degree = start[v + 1] - start[v];
+    for (int k = 0; k < degree; ++k) {
+      const int twin = sideAt[start[v] + k] ^ 1;  // sides 2e, 2e+1: edge e
+      next[slotOf[twin]] = start[v] + (k + degree - 1) % degree;
+    }
+  }
+  std::vector<int> cycleOfSlot(sideAt.size(), -1);
   cycles.clear();
-  for (size_t start = 0; start < sides.size(); ++start) {
-    if (!used[start] || cycleOf[start] >= 0) continue;
+  for (size_t first = 0; first < sideAt.size(); ++first) {
+    if (cycleOfSlot[first] >= 0) continue;
     std::vector<int> cycle;
-    for (int h = static_cast<int>(start); cycleOf[h] < 0;) {
-      cycleOf[h] = static_cast<int>(cycles.size());
-      cycle.push_back(h);
-      const int twin = h ^ 1;  // sides 2e and 2e+1 are the two sides of edge e
-      const std::vector<int>& ids = round[sides[h].to];
-      h = ids[(position[twin] + ids.size() - 1) % ids.size()];
+    for (int slot = static_cast<int>(first); cycleOfSlot[slot] < 0; slot = next[slot]) {
+      cycleOfSlot[slot] = static_cast<int>(cycles.size());
+      cycle.push_back(sideAt[slot]);
     }
     cycles.push_back(std::move(cycle));
   }
+  std::vector<int> cycleOf(sides.size(), -1);
+  for (size_t slot = 0; slot < sideAt.size(); ++slot) cycleOf[sideAt[slot]] = cycleOfSlot[slot];
   return cycleOf;
 }
 
@@ -117,30 +135,62 @@ double edgeArea(const BulgeSegment& s, const AcGePoint3d& o) {
 std::vector<int> nodeEnds(const std::vector<PlaneEdge>& edges, std::vector<AcGePoint3d>& nodePoints) {
   const int ends = static_cast<int>(edges.size() * 2);
   auto endPoint = [&](int k) -> const AcGePoint3d& { return k % 2 ? edges[k / 2].b : edges[k / 2].a; };
-  std::vector<int> order(ends);
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](int x, int y) {
-    const double ax = endPoint(x).x, bx = endPoint(y).x;
-    return ax < bx || (ax == bx && x < y);
-  });
+  // Ends in cells of twice the tolerance: ends within the tolerance of each
+  // other are in the same or neighbouring cells. Ends with a not-a-number
+  // coordinate have no cell and are nodes of their own.
+  struct Cell {
+    double cx, cy;
+    int end;
+    bool operator<(const Cell& o) const {
+      return cx < o.cx || (cx == o.cx && (cy < o.cy || (cy == o.cy && end < o.end)));
+    }
+  };
+  const double size = 2 * kTolerance;
+  std::vector<Cell> cells;
+  cells.reserve(ends);
+  for (int k = 0; k < ends; ++k) {
+    const AcGePoint3d& p = endPoint(k);
+    if (!std::isnan(p.x) && !std::isnan(p.y))
+      cells.push_back({std::floor(p.x / size), std::floor(p.y / size), k});
+  }
+  std::sort(cells.begin(), cells.end());
   std::vector<int> parent(ends);
   std::iota(parent.begin(), parent.end(), 0);
-  for (int i = 0; i < ends; ++i)
-    for (int j = i + 1; j < ends && endPoint(order[j]).x - endPoint(order[i]).x <= kTolerance; ++j)
-      if (samePoint(endPoint(order[i]), endPoint(order[j]))) {
-        const int a = findRoot(parent, order[i]), b = findRoot(parent, order[j]);
-        parent[std::max(a, b)] = std::min(a, b);  // the root is the cluster's first end
-      }
+  auto join = [&](int x, int y) {
+    if (!samePoint(endPoint(x), endPoint(y))) return;
+    const int a = findRoot(parent, x), b = findRoot(parent, y);
+    parent[std::max(a, b)] = std::min(a, b);  // the root is the cluster's first end
+  };
+  // Each pair of neighbouring cells once: the rest of the own cell, then the
+  // cell above and the three to the right.
+  static const int kAhead[4][2] = {{0, 1}, {1, -1}, {1, 0}, {1, 1}};
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const Cell& c = cells[i];
+    for (size_t j = i + 1; j < cells.size() && cells[j].cx == c.cx && cells[j].cy == c.cy; ++j)
+      join(c.end, cells[j].end);
+    for (const auto& [dx, dy] : kAhead) {
+      const Cell from{c.cx + dx, c.cy + dy, -1};
+      for (auto it = std::lower_bound(cells.begin() + i, cells.end(), from);
+           it != cells.end() && it->cx == from.cx && it->cy == from.cy; ++it)
+        join(c.end, it->end);
+    }
+  }
+  // Nodes numbered cell by cell, so that nodes near each other have numbers
+  // near each other (the face walk then stays in cache); the ends without a
+  // cell come last.
   std::vector<int> node(ends, -1), nodeOfRoot(ends, -1);
   nodePoints.clear();
-  for (int k = 0; k < ends; ++k) {
+  auto number = [&](int k) {
     const int root = findRoot(parent, k);
     if (nodeOfRoot[root] < 0) {
       nodeOfRoot[root] = static_cast<int>(nodePoints.size());
       nodePoints.push_back(endPoint(root));
     }
     node[k] = nodeOfRoot[root];
-  }
+  };
+  for (const Cell& c : cells) number(c.end);
+  for (int k = 0; k < ends; ++k)
+    if (node[k] < 0) number(k);
   return node;
 }
 

@@ -194,9 +194,10 @@ double edgeArea(const BulgeSegment& s, const AcGePoint3d& origin);
 
 // Ends of edges that lie within kTolerance of each other, directly or
 // through a chain of such ends, are one node. Returns, for end k (2i the
-// start of edge i, 2i+1 its end), its node; nodes are numbered in the order
-// of their first end, and nodePoints[n] is that first end. O(n log n) for
-// ends spread over the plane.
+// start of edge i, 2i+1 its end), its node, and in nodePoints[n] the node's
+// first end (the lowest k). Nodes are numbered along the plane (cell by cell
+// of twice kTolerance), so that nodes near each other have numbers near each
+// other. O(n log n) for ends spread over the plane.
 std::vector<int> nodeEnds(const std::vector<PlaneEdge>& edges, std::vector<AcGePoint3d>& nodePoints);
 
 // One side of an edge on a face's boundary.
