@@ -167,6 +167,9 @@ void collectPrims(const AcDbEntity* ent, const AcGeMatrix3d& xform,
                   std::vector<geometry::Prim>& out, int depth = 0);
 // The 3-D extents of primitives (z kept, unlike geometry::extentsOf).
 AcDbExtents primExtents(const std::vector<geometry::Prim>& prims);
+// The parameters of every place where the polyline passes within kTolerance
+// of p (several where it crosses itself), appended to params.
+void paramsAtPoint(const AcDbPolyline& pl, const AcGePoint3d& p, AcGeDoubleArray& params);
 // The signed area of a region loop (counter-clockwise positive).
 double loopArea(const AcDbRegionLoop& loop);
 // The corners of a multi-line text's box.

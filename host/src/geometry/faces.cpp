@@ -124,6 +124,34 @@ std::vector<int> traceCycles(const std::vector<Side>& sides, const std::vector<b
   return cycleOf;
 }
 
+// An edge that runs between the same two nodes as an earlier one, along the
+// same line or arc (its middle within kTolerance of the other's), is that
+// edge drawn twice: only the first is kept. Kept twice they would enclose a
+// face of no area, and each would seem to bound a face.
+void dropRepeatedEdges(const std::vector<PlaneEdge>& edges, const std::vector<int>& node,
+                       std::vector<bool>& used) {
+  std::vector<int> order;
+  for (size_t e = 0; e < edges.size(); ++e)
+    if (used[2 * e]) order.push_back(static_cast<int>(e));
+  auto key = [&](int e) {
+    const int a = node[2 * e], b = node[2 * e + 1];
+    return std::make_pair(std::min(a, b), std::max(a, b));
+  };
+  std::sort(order.begin(), order.end(), [&](int x, int y) { return key(x) < key(y) || (key(x) == key(y) && x < y); });
+  auto middle = [&](int e) { return pointAt(shapeOf(edges[e]), 0.5); };
+  for (size_t i = 0; i < order.size();) {
+    size_t j = i + 1;
+    while (j < order.size() && key(order[j]) == key(order[i])) ++j;
+    for (size_t x = i; x < j; ++x)
+      for (size_t y = i; y < x; ++y)
+        if (used[2 * order[y]] && samePoint(middle(order[x]), middle(order[y]))) {
+          used[2 * order[x]] = used[2 * order[x] + 1] = false;
+          break;
+        }
+    i = j;
+  }
+}
+
 }  // namespace
 
 double edgeArea(const BulgeSegment& s, const AcGePoint3d& o) {
@@ -209,6 +237,7 @@ std::vector<Face> boundedFaces(const std::vector<PlaneEdge>& edges) {
     used.push_back(keep);
     used.push_back(keep);
   }
+  dropRepeatedEdges(edges, node, used);
   std::vector<std::vector<int>> cycles;
   const std::vector<int> cycleOf = traceCycles(sides, used, static_cast<int>(nodePoints.size()), cycles);
   bool dropped = false;

@@ -213,7 +213,9 @@ struct Face {
 // The bounded faces of the graph the edges form once their ends are noded:
 //  - a straight edge whose ends are one node is no edge; an arc whose ends
 //    are one node is dropped as well (a closed curve comes as two or more
-//    edges);
+//    edges); an edge between the same nodes as an earlier one whose middle
+//    lies within kTolerance of that one's is the same edge drawn again and is
+//    dropped;
 //  - the sides of each node are ordered by the direction in which they leave
 //    it, and sides leaving in one direction by their curvature there;
 //  - walking each side to the next one clockwise round the node it reaches

@@ -20,9 +20,13 @@ AcDb::Status AcDbCurve::getDistAtPoint(const AcGePoint3d& p, double& dist) const
 AcDb::Status AcDbCurve::getSplitCurves(const AcGePoint3dArray& points,
                                        AcDbVoidPtrArray& curveSegments) const {
   AcGeDoubleArray params;
+  const auto* polyline = AcDbPolyline::cast(this);
   for (const AcGePoint3d& p : points) {
     double param;
-    if (getParamAtPoint(p, param) == AcDb::kOk) params.append(param);
+    if (polyline)
+      hostimpl::paramsAtPoint(*polyline, p, params);  // each pass through p, where it crosses itself
+    else if (getParamAtPoint(p, param) == AcDb::kOk)
+      params.append(param);
   }
   return getSplitCurvesAtParams(params, curveSegments);
 }

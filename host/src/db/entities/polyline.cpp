@@ -117,6 +117,20 @@ AcDb::Status AcDbPolyline::getParamAtPoint(const AcGePoint3d& p, double& param) 
   }
   return AcDb::kInvalidInput;
 }
+void hostimpl::paramsAtPoint(const AcDbPolyline& pl, const AcGePoint3d& p, AcGeDoubleArray& params) {
+  const unsigned n = pl.numSegments();
+  for (unsigned i = 0; i < n; ++i) {
+    double dist;
+    AcGePoint2d a, b;
+    double bulge = 0;
+    pl.getPointAt(i, a);
+    pl.getPointAt((i + 1) % pl.numVerts(), b);
+    pl.getBulgeAt(i, bulge);
+    const double t = nearestFraction(bulgeSegment(a, b, bulge, pl.elevation()), p, dist);
+    if (dist <= kTolerance) params.append(i + t);
+  }
+}
+
 AcDb::Status AcDbPolyline::getDistAtParam(double param, double& dist) const {
   unsigned n = numSegments();
   if (n == 0 || param < -1e-12 || param > n + 1e-12) return AcDb::kInvalidInput;
