@@ -122,6 +122,38 @@ void BM_CutoutAskingEveryPair(benchmark::State& state) { cutout(state, true); }
 // a fence selection that finds nothing.
 void BM_CutoutOfAnEmptyWindow(benchmark::State& state) { cutout(state, false, true); }
 
+// KVRegion on an n x n grid of crossing lines in an empty drawing: every
+// line is cut at its n crossings, and the (n - 1)^2 cells become regions.
+void BM_RegionsOfAGrid(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  drawhost::reset();
+  drawhost::setTranscriptSink([](std::string_view) {});
+  if (!drawhost::loadPlugin(KVSHAPEWRIGHT_PLUGIN).ok) {
+    state.SkipWithError("the plug-in does not load");
+    return;
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (AcApDocument* doc : drawhost::documents()) drawhost::closeDocument(doc);
+    AcDbDatabase* db = drawhost::database(drawhost::newDocument());
+    {
+      Space space(db);
+      for (int i = 0; i < n; ++i) {
+        space.line(-1, i, n, i, "BEAM_1");
+        space.line(i, -1, i, n, "BEAM_1");
+      }
+    }
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(drawhost::runScriptText("KVRegion\nall\nenter\n").ok);
+  }
+  state.counters["curves"] = 2 * n;
+  state.counters["regions"] = static_cast<double>(n - 1) * (n - 1);
+  drawhost::reset();
+}
+
+BENCHMARK(BM_RegionsOfAGrid)->Arg(10)->Arg(50)->Arg(100)->Arg(250)->Arg(500)
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+
 BENCHMARK(BM_Cutout)->Arg(100)->Arg(1000)->Arg(3000)->Arg(10000)
     ->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CutoutAskingEveryPair)->Arg(100)->Arg(1000)
