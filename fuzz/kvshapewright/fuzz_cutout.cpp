@@ -22,6 +22,7 @@
 
 #include "drawhost/host.h"
 #include "hostapi/hostapi.h"
+#include "model_space.h"
 
 namespace {
 
@@ -90,19 +91,11 @@ std::vector<Drawn> build(AcDbDatabase* db, Bytes& in) {
 std::vector<Drawn> contents(AcDbDatabase* db, int& walls) {
   std::vector<Drawn> out;
   walls = 0;
-  AcDbBlockTableRecord* space = nullptr;
-  acdbOpenObject(space, db->modelSpaceId(), AcDb::kForRead);
-  AcDbBlockTableRecordIterator* it = nullptr;
-  space->newIterator(it);
-  for (; !it->done(); it->step()) {
-    AcDbEntity* e = nullptr;
-    if (it->getEntity(e, AcDb::kForRead) != AcDb::kOk) continue;
+  testfiles::forEachInModelSpace(db, [&](AcDbEntity* e) {
     if (std::string(e->layer()) == "WALL") ++walls;
     if (auto* l = AcDbLine::cast(e)) out.push_back({l->startPoint(), l->endPoint(), 0, true});
-    e->close();
-  }
-  delete it;
-  space->close();
+    return false;
+  });
   return out;
 }
 

@@ -21,6 +21,7 @@
 
 #include "drawhost/host.h"
 #include "hostapi/hostapi.h"
+#include "model_space.h"
 
 namespace {
 
@@ -102,18 +103,10 @@ std::string describe(const AcDbEntity* e) {
 
 std::vector<std::string> curvesOf(AcDbDatabase* db) {
   std::vector<std::string> out;
-  AcDbBlockTableRecord* space = nullptr;
-  acdbOpenObject(space, db->modelSpaceId(), AcDb::kForRead);
-  AcDbBlockTableRecordIterator* it = nullptr;
-  space->newIterator(it);
-  for (; !it->done(); it->step()) {
-    AcDbEntity* e = nullptr;
-    if (it->getEntity(e, AcDb::kForRead) != AcDb::kOk) continue;
+  testfiles::forEachInModelSpace(db, [&](AcDbEntity* e) {
     if (!AcDbRegion::cast(e)) out.push_back(describe(e));
-    e->close();
-  }
-  delete it;
-  space->close();
+    return false;
+  });
   return out;
 }
 
@@ -225,22 +218,13 @@ void checkRegions(const std::vector<const AcDbRegion*>& regions) {
 
 std::vector<const AcDbRegion*> openRegions(AcDbDatabase* db, std::vector<AcDbEntity*>& opened) {
   std::vector<const AcDbRegion*> out;
-  AcDbBlockTableRecord* space = nullptr;
-  acdbOpenObject(space, db->modelSpaceId(), AcDb::kForRead);
-  AcDbBlockTableRecordIterator* it = nullptr;
-  space->newIterator(it);
-  for (; !it->done(); it->step()) {
-    AcDbEntity* e = nullptr;
-    if (it->getEntity(e, AcDb::kForRead) != AcDb::kOk) continue;
-    if (auto* r = AcDbRegion::cast(e)) {
-      out.push_back(r);
-      opened.push_back(e);
-    } else {
-      e->close();
-    }
-  }
-  delete it;
-  space->close();
+  testfiles::forEachInModelSpace(db, [&](AcDbEntity* e) {
+    auto* r = AcDbRegion::cast(e);
+    if (!r) return false;
+    out.push_back(r);
+    opened.push_back(e);
+    return true;  // kept open for the checks
+  });
   return out;
 }
 

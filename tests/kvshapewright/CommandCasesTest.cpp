@@ -33,6 +33,7 @@
 #include "drawhost/host.h"
 #include "drawhost/io.h"
 #include "hostapi/hostapi.h"
+#include "model_space.h"
 
 namespace fs = std::filesystem;
 
@@ -182,18 +183,10 @@ std::string describe(const AcDbEntity* e) {
 // What model space holds, in drawing order, in the form of [drawing].
 std::vector<std::string> contents(AcDbDatabase* db) {
   std::vector<std::string> out;
-  AcDbBlockTableRecord* space = nullptr;
-  acdbOpenObject(space, db->modelSpaceId(), AcDb::kForRead);
-  AcDbBlockTableRecordIterator* it = nullptr;
-  space->newIterator(it);
-  for (; !it->done(); it->step()) {
-    AcDbEntity* e = nullptr;
-    if (it->getEntity(e, AcDb::kForRead) != AcDb::kOk) continue;
+  testfiles::forEachInModelSpace(db, [&](AcDbEntity* e) {
     out.push_back(describe(e));
-    e->close();
-  }
-  delete it;
-  space->close();
+    return false;
+  });
   return out;
 }
 
