@@ -15,6 +15,7 @@
 #include "drawhost/io.h"
 #include "gbk_texts.h"
 #include "hostapi/hostapi.h"
+#include "model_space.h"
 
 namespace fs = std::filesystem;
 
@@ -266,20 +267,123 @@ TEST(AtomicWrite, ReplacesOnlyWhenCompleteAndLeavesNothingBehind) {
   fs::remove_all(dir);
 }
 
-TEST_F(DxfIo, RegionsAreSavedAsTheirOutlines) {
+namespace {
+
+AcDbObjectId appendRegion(AcDbDatabase* db, std::vector<AcDbRegionLoop> loops) {
   auto* region = new AcDbRegion();
-  region->setLoops({{{0, 0, 0}, {4, 0, 0}, {4, 3, 0}}, {{1, 1, 0}, {2, 1, 0}, {2, 2, 0}, {1, 2, 0}}});
+  region->setLoops(std::move(loops));
   AcDbBlockTableRecord* model = nullptr;
-  ASSERT_EQ(acdbOpenObject(model, db_->modelSpaceId(), AcDb::kForWrite), AcDb::kOk);
-  ASSERT_EQ(model->appendAcDbEntity(region), AcDb::kOk);
+  AcDbObjectId id;
+  if (acdbOpenObject(model, db->modelSpaceId(), AcDb::kForWrite) != AcDb::kOk) return id;
+  model->appendAcDbEntity(id, region);
   region->close();
   model->close();
+  return id;
+}
+
+std::vector<AcDbRegion*> regionsOf(AcDbDatabase* db) {
+  std::vector<AcDbRegion*> out;
+  testfiles::forEachInModelSpace(db, [&](AcDbEntity* e) {
+    if (auto* r = AcDbRegion::cast(e)) out.push_back(static_cast<AcDbRegion*>(r->clone()));
+    return false;
+  });
+  return out;
+}
+
+// The data groups of every REGION in a drawing file, in order.
+std::vector<std::string> modelerGroups(const std::string& dxf) {
+  std::vector<std::string> out;
+  std::istringstream in(dxf);
+  bool inRegion = false;
+  for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+    if (code == "  0") inRegion = value == "REGION";
+    else if (inRegion && (code == "  1" || code == "  3")) out.push_back(code + ":" + value);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(DxfIo, RegionsAreSavedWithTheirShapeAndReadBack) {
+  // A square with a hole that has a clockwise arc; a whole circle as two halves.
+  const std::vector<std::vector<AcDbRegionLoop>> shapes = {
+      {{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}, {{2, 2, 0}, {2, 8, 0}, {8, 8, -0.5}, {8, 2, 0}}},
+      {{{3, 0, 1}, {-3, 0, 1}}},
+  };
+  for (const auto& loops : shapes) appendRegion(db_, loops);
   std::vector<std::string> warnings;
   const std::string written = drawhost::dxfText(db_, &warnings);
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0], "1 regions were written as closed polylines, one per loop");
+  EXPECT_TRUE(warnings.empty());
+  // Lines: header 3, body, lump and shell, face and plane, per loop 1 and 5 per edge, the end.
+  EXPECT_EQ(modelerGroups(written).size(), (3 + 3 + 2 + 21 + 21 + 1) + (3 + 3 + 2 + 11 + 1u));
   AcApDocument* second = drawhost::newDocument();
-  ASSERT_TRUE(drawhost::readDxfText(written, drawhost::database(second)).ok);
-  const std::map<std::string, int> counts = census(drawhost::database(second)->modelSpaceId());
-  EXPECT_EQ(counts.at("AcDbPolyline"), 2);
+  drawhost::ReadReport report;
+  ASSERT_TRUE(drawhost::readDxfText(written, drawhost::database(second), &report).ok);
+  EXPECT_TRUE(report.warnings.empty());
+  const std::vector<AcDbRegion*> back = regionsOf(drawhost::database(second));
+  ASSERT_EQ(back.size(), 2u);
+  for (size_t i = 0; i < back.size(); ++i) {
+    AcDbRegion original;
+    original.setLoops(shapes[i]);
+    double expected = 0, area = 0;
+    original.getArea(expected);
+    back[i]->getArea(area);
+    EXPECT_NEAR(area, expected, 1e-12 * expected);
+    EXPECT_EQ(back[i]->loops().size(), shapes[i].size());
+  }
+  // Saved again unchanged, the file says the same.
+  EXPECT_EQ(drawhost::dxfText(drawhost::database(second)), written);
+  for (AcDbRegion* r : back) delete r;
+}
+
+TEST_F(DxfIo, RegionDataFromElsewhereIsKeptAsItWas) {
+  appendRegion(db_, {{{0, 0, 0}, {2, 0, 0}, {2, 2, 0}}});
+  const std::string readable = drawhost::dxfText(db_);
+  const size_t start = readable.find("  0\nREGION");
+  const size_t stop = readable.find("  0\nENDSEC", start);
+  const std::string region = readable.substr(start, stop - start);
+  // The same region with one edge on a spline, which the host does not read, and one whose
+  // data is not in the record (newer files keep it elsewhere).
+  auto mirrored = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(159 - static_cast<unsigned char>(c));
+    return text;
+  };
+  std::string onSpline = region;
+  onSpline.replace(onSpline.find(mirrored("straight-curve")), 14, mirrored("intcurve-curve"));
+  const std::string withoutData = "  0\nREGION\n  8\n0\n100\nAcDbModelerGeometry\n 70\n1\n";
+  const std::string text =
+      readable.substr(0, start) + region + onSpline + withoutData + readable.substr(stop);
+
+  AcApDocument* second = drawhost::newDocument();
+  drawhost::ReadReport report;
+  ASSERT_TRUE(drawhost::readDxfText(text, drawhost::database(second), &report).ok);
+  ASSERT_EQ(report.warnings.size(), 2u);
+  EXPECT_EQ(report.warnings[0],
+            "skipped entities of kinds the host does not keep: 1 REGION (modeler data not in the "
+            "record)");
+  EXPECT_EQ(report.warnings[1],
+            "kept 1 region whose modeler data the host cannot read as they are (an edge lies on a "
+            "curve of kind intcurve-curve): they are written back unchanged but not drawn and "
+            "have no area");
+  std::vector<AcDbRegion*> regions = regionsOf(drawhost::database(second));
+  ASSERT_EQ(regions.size(), 2u);
+  EXPECT_EQ(regions[0]->loops().size(), 1u);
+  EXPECT_TRUE(regions[1]->loops().empty());
+  for (AcDbRegion* r : regions) delete r;
+  EXPECT_EQ(modelerGroups(drawhost::dxfText(drawhost::database(second))),
+            modelerGroups(region + onSpline));
+
+  // An unread region cannot be moved; a read one can, and is then written from its new shape.
+  std::vector<AcDb::Status> moves;
+  testfiles::forEachInModelSpace(drawhost::database(second), [&](AcDbEntity* e) {
+    if (e->upgradeOpen() == AcDb::kOk)
+      moves.push_back(e->transformBy(AcGeMatrix3d::translation(AcGeVector3d(5, 0, 0))));
+    return false;
+  });
+  EXPECT_EQ(moves, (std::vector<AcDb::Status>{AcDb::kOk, AcDb::kNotApplicable}));
+  regions = regionsOf(drawhost::database(second));
+  EXPECT_EQ(regions[0]->loops()[0][0].x, 5);
+  EXPECT_TRUE(regions[0]->keptData().empty());
+  EXPECT_FALSE(regions[1]->keptData().empty());
+  for (AcDbRegion* r : regions) delete r;
 }

@@ -9,7 +9,8 @@
 //   circle LAYER CX,CY R
 //   pline LAYER open|closed X,Y[,BULGE] ...
 //   text LAYER X,Y TEXT
-//   region LAYER AREA CORNERS          only in [saved]: a region, its area and corners
+//   region LAYER AREA X,Y[,BULGE] ... [| X,Y ...]   only in [saved]: a region, its area and
+//                                      loops, each from its first corner
 //   [appends] N          optional: only N appends succeed (the host refuses the rest)
 //   [script]             the input script, as drawhost reads it
 //   [transcript]         the command line, line by line (the first empty line left out)
@@ -172,9 +173,13 @@ std::string describe(const AcDbEntity* e) {
   if (auto* r = AcDbRegion::cast(e)) {
     double area = 0;
     r->getArea(area);
-    size_t corners = 0;
-    for (const AcDbRegionLoop& loop : r->loops()) corners += loop.size();
-    return "region" + head + number(area) + " " + std::to_string(corners);
+    std::string out = "region" + head + number(area);
+    for (size_t l = 0; l < r->loops().size(); ++l) {
+      if (l > 0) out += " |";
+      for (const AcDbRegionVertex& v : r->loops()[l])
+        out += " " + number(v.x) + "," + number(v.y) + (v.bulge != 0 ? "," + number(v.bulge) : "");
+    }
+    return out;
   }
   if (auto* t = AcDbText::cast(e)) return "text" + head + describe(t->position()) + " " + t->textString();
   return std::string("other") + head;

@@ -114,4 +114,109 @@ TEST_F(CutoutProgram, SavedDrawingPassesAnIndependentAuditAndThePictureShowsTheR
   EXPECT_EQ(picture.find("<text"), std::string::npos);
 }
 
+// Closed figures for KVRegion: two overlapping rectangles, a circle cut by a line through its
+// centre (two half arcs, on a layer named in Chinese), nested squares, an arc on its chord, a square far out.
+constexpr char kMakeFigures[] = R"(import sys, ezdxf
+doc = ezdxf.new('R2010')
+for name, colour in (('R', 1), ('BEAM梁', 3), ('N', 4), ('A', 5), ('F', 6)):
+    doc.layers.add(name, color=colour)
+msp = doc.modelspace()
+msp.add_lwpolyline([(0, 0), (4, 0), (4, 3), (0, 3)], close=True, dxfattribs={'layer': 'R'})
+msp.add_lwpolyline([(2, 1), (6, 1), (6, 4), (2, 4)], close=True, dxfattribs={'layer': 'R'})
+msp.add_arc((20, 0), 2, 0, 180, dxfattribs={'layer': 'BEAM梁'})
+msp.add_arc((20, 0), 2, 180, 360, dxfattribs={'layer': 'BEAM梁'})
+msp.add_line((20, -3), (20, 3), dxfattribs={'layer': 'BEAM梁'})
+msp.add_lwpolyline([(40, 0), (44, 0), (44, 4), (40, 4)], close=True, dxfattribs={'layer': 'N'})
+msp.add_lwpolyline([(41, 1), (42, 1), (42, 2), (41, 2)], close=True, dxfattribs={'layer': 'N'})
+msp.add_arc((60, 0), 2, 0, 180, dxfattribs={'layer': 'A'})
+msp.add_line((58, 0), (62, 0), dxfattribs={'layer': 'A'})
+msp.add_lwpolyline([(1e6, 1e6), (1e6 + 1, 1e6), (1e6 + 1, 1e6 + 1), (1e6, 1e6 + 1)], close=True,
+                   dxfattribs={'layer': 'F'})
+doc.saveas(sys.argv[1])
+)";
+
+// The audit, then per REGION (sorted) its layer, its kinds of edges and its area, taken from
+// the modeler records as the independent reader parses them: chords by the shoelace formula,
+// arcs by their circle's centre and turn.
+constexpr char kRegionReport[] = R"(import sys, math, ezdxf
+from ezdxf.acis import api, sat
+doc = ezdxf.readfile(sys.argv[1])
+auditor = doc.audit()
+print('errors', len(auditor.errors), 'fixes', len(auditor.fixes))
+for e in auditor.errors: print('error', e.message)
+def chain(first, field):
+    while not first.is_null_ptr:
+        yield first
+        first = first.data[field]
+def xyz(point): return [float(v) for v in point.data[1:4]]
+def region(entity):
+    api.load_dxf(entity)  # the reader's own objects must build too
+    body = sat.parse_sat(entity.acis_data).bodies[0]
+    area, kinds = 0.0, set()
+    for lump in chain(body.data[1], 1):
+        for shell in chain(lump.data[2], 1):
+            for face in chain(shell.data[3], 1):
+                for loop in chain(face.data[2], 1):
+                    coedge = loop.data[2]
+                    while True:
+                        edge = coedge.data[4]
+                        forward = (coedge.data[5] == 'forward') == (edge.data[7] == 'forward')
+                        a, b = xyz(edge.data[1].data[2]), xyz(edge.data[3].data[2])
+                        if not forward: a, b = b, a
+                        area += (a[0] * b[1] - b[0] * a[1]) / 2
+                        curve = edge.data[6]
+                        kinds.add(curve.name)
+                        if curve.name == 'ellipse-curve':
+                            c = [float(v) for v in curve.data[1:4]]
+                            turn = float(curve.data[6]) * (1 if forward else -1)
+                            r = math.hypot(a[0] - c[0], a[1] - c[1])
+                            t = math.atan2((a[0] - c[0]) * (b[1] - c[1]) - (a[1] - c[1]) * (b[0] - c[0]),
+                                           (a[0] - c[0]) * (b[0] - c[0]) + (a[1] - c[1]) * (b[1] - c[1]))
+                            t = t * (1 if turn > 0 else -1)
+                            if t <= 0: t += 2 * math.pi
+                            area += (1 if turn > 0 else -1) * r * r / 2 * (t - math.sin(t))
+                        coedge = coedge.data[1]
+                        if coedge is loop.data[2]: break
+    return '%s %s %.10g' % (entity.dxf.layer, '+'.join(sorted(kinds)), abs(area))
+for line in sorted(region(e) for e in doc.modelspace().query('REGION')): print(line)
+)";
+
+TEST_F(CutoutProgram, RegionsReadBackWithAnIndependentModelerReaderToTheirAreas) {
+  if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const fs::path maker = dir_ / "make.py", report = dir_ / "report.py", in = dir_ / "in.dxf",
+                 out = dir_ / "out.dxf", svg = dir_ / "out.svg", script = dir_ / "region.scr";
+  std::ofstream(maker) << kMakeFigures;
+  std::ofstream(report) << kRegionReport;
+  ASSERT_EQ(shell("/usr/bin/python3 " + quote(maker) + " " + quote(in)), 0);
+  std::ofstream(script) << "KVRegion\nall\nenter\n";
+  const std::string run = quote(DRAWHOST_PROGRAM) + " --load " + quote(PLUGIN_PATH) +
+                          " --script " + quote(script) + " --save " + quote(out) + " --svg " +
+                          quote(svg) + " " + quote(in) + " >" + quote(dir_ / "stdout") + " 2>" +
+                          quote(dir_ / "stderr");
+  ASSERT_EQ(shell(run), 0) << readFile(dir_ / "stderr");
+  EXPECT_EQ(readFile(dir_ / "stderr"), "");
+  ASSERT_EQ(shell("/usr/bin/python3 " + quote(report) + " " + quote(out) + " >" +
+                  quote(dir_ / "report.txt") + " 2>&1"),
+            0)
+      << readFile(dir_ / "report.txt");
+  EXPECT_EQ(readFile(dir_ / "report.txt"),
+            "errors 0 fixes 0\n"
+            "A ellipse-curve+straight-curve 6.283185307\n"
+            "BEAM梁 ellipse-curve+straight-curve 6.283185307\n"
+            "BEAM梁 ellipse-curve+straight-curve 6.283185307\n"
+            "F straight-curve 1\n"
+            "N straight-curve 1\n"
+            "N straight-curve 16\n"
+            "R straight-curve 4\n"
+            "R straight-curve 8\n"
+            "R straight-curve 8\n");
+  // Every region is drawn filled.
+  const std::string picture = readFile(svg);
+  size_t filled = 0;
+  for (size_t at = picture.find("fill-rule=\"evenodd\""); at != std::string::npos;
+       at = picture.find("fill-rule=\"evenodd\"", at + 1))
+    ++filled;
+  EXPECT_EQ(filled, 9u);
+}
+
 }  // namespace

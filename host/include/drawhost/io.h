@@ -9,8 +9,9 @@
 //
 // Writing gives release 2000 with code page ANSI_936. The file is written beside its final
 // place under a temporary name and renamed over it only when complete, so a failure never
-// leaves a half-written drawing. Regions have no form of their own in such files and are
-// written as closed polylines (said in the warnings).
+// leaves a half-written drawing. Regions are REGION entities with their shape as modeler text;
+// a region read from a file keeps that file's text until its shape changes, and one whose text
+// the host cannot read is kept as it was (said in the warnings when read).
 //
 // Error and warning texts are UTF-8.
 #pragma once

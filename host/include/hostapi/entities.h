@@ -474,13 +474,19 @@ class AcDbRegion : public AcDbEntity {
   AcDb::Status getArea(double& area) const;
   AcDb::Status getPerimeter(double& perimeter) const;
   const std::vector<AcDbRegionLoop>& loops() const { return loops_; }
-  void setLoops(std::vector<AcDbRegionLoop> loops) { loops_ = std::move(loops); }
+  // New loops replace the shape, and with it any modeler data kept from a drawing.
+  void setLoops(std::vector<AcDbRegionLoop> loops) {
+    loops_ = std::move(loops);
+    keptData_.clear();
+  }
   // The z of the region's plane.
   double elevation() const { return elevation_; }
   void setElevation(double z) { elevation_ = z; }
-  // Modeler data read from a drawing that the host could not turn into
-  // loops: kept as read and written back unchanged (the lines of the
-  // drawing file's data groups). Empty for regions the host understands.
+  // Modeler data as read from a drawing (the lines of the file's data
+  // groups), written back unchanged for as long as the shape is not changed:
+  // it may hold more than the loops say. A region whose data the host could
+  // not read has no loops, only this; it cannot be moved (transformBy says
+  // kNotApplicable). Empty for regions made here.
   const std::vector<std::string>& keptData() const { return keptData_; }
   void setKeptData(std::vector<std::string> lines) { keptData_ = std::move(lines); }
   AcDb::Status getGeomExtents(AcDbExtents& extents) const override;

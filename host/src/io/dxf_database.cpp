@@ -259,6 +259,18 @@ AcDbEntity* DatabaseImporter::makeEntity(const DxfEntity& e) {
       mtext->setTextStyle(textStyleId(e.style));
       return mtext;
     }
+    case EntityKind::Region: {
+      auto* region = new AcDbRegion();
+      std::vector<AcDbRegionLoop> loops;
+      for (const auto& loop : e.loops) {
+        loops.emplace_back();
+        for (const Vertex& v : loop) loops.back().push_back({v.x, v.y, v.bulge});
+      }
+      region->setLoops(std::move(loops));
+      region->setElevation(e.elevation);
+      region->setKeptData(e.modelerData);
+      return region;
+    }
     case EntityKind::Insert: {
       const AcDbObjectId block = blockId(e.block);
       if (block.isNull()) {
@@ -453,12 +465,6 @@ void DatabaseExporter::modelSpace(const DxfEntityVisitor& visit) {
                 [&](const AcDbEntity* entity) { exportEntity(entity, scratch_, visit); });
 }
 
-void DatabaseExporter::addWarnings(std::vector<std::string>& warnings) const {
-  if (regions_ > 0)
-    warnings.push_back(std::to_string(regions_) +
-                       " regions were written as closed polylines, one per loop");
-}
-
 void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
                                     const DxfEntityVisitor& emit) {
   e.reset(EntityKind::Line);
@@ -537,17 +543,13 @@ void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
     e.kind = EntityKind::Point;
     e.p = fromPoint(point->position());
   } else if (auto* region = AcDbRegion::cast(entity)) {
-    // No form of its own in release-2000 files that others can read: its outline.
-    ++regions_;
-    e.kind = EntityKind::Polyline;
-    e.closed = true;
+    e.kind = EntityKind::Region;
     for (const AcDbRegionLoop& loop : region->loops()) {
-      e.vertices.clear();
-      for (const AcDbRegionVertex& v : loop) e.vertices.push_back({v.x, v.y, v.bulge});
-      e.elevation = region->elevation();
-      emit(e);
+      e.loops.emplace_back();
+      for (const AcDbRegionVertex& v : loop) e.loops.back().push_back({v.x, v.y, v.bulge});
     }
-    return;
+    e.elevation = region->elevation();
+    e.modelerData = region->keptData();
   } else {
     return;  // nothing else is kept by the host
   }

@@ -61,21 +61,18 @@ class DatabaseImporter : public DxfSink {
 };
 
 // The database as file records: tables() gives everything but the model-space entities, which
-// modelSpace() hands out one at a time (see DxfEntitySource). Regions become closed polylines,
-// one per loop, and addWarnings says how many there were.
+// modelSpace() hands out one at a time (see DxfEntitySource).
 class DatabaseExporter {
  public:
   explicit DatabaseExporter(AcDbDatabase* db);
   DxfDrawing tables();
   void modelSpace(const DxfEntityVisitor& visit);
-  void addWarnings(std::vector<std::string>& warnings) const;
 
  private:
   void exportEntity(const AcDbEntity* entity, DxfEntity& e, const DxfEntityVisitor& emit);
 
   AcDbDatabase* db_;
   DxfEntity scratch_;  // reused from one entity to the next
-  int regions_ = 0;
 };
 
 }  // namespace drawhost::dxf

@@ -57,6 +57,7 @@ enum class EntityKind : std::uint8_t {
   AttributeDefinition,  // an attribute template inside a block definition
   MText,
   Insert,  // block reference
+  Region,  // a planar area bounded by loops of lines and arcs
 };
 
 struct Vertex {
@@ -89,7 +90,7 @@ struct DxfEntity {
   double widthFactor = 1;      // text
   double oblique = 0;          // text, degrees
   double width = 0;            // mtext reference column width; polyline constant width
-  double elevation = 0;        // polyline
+  double elevation = 0;        // polyline, region
   TextAlignment alignment;     // text, attributes
   bool hasAlignmentPoint = false;
   int attachment = 1;          // mtext: 1 top left .. 9 bottom right
@@ -103,6 +104,12 @@ struct DxfEntity {
   std::string block;           // insert: name of the block definition
   std::vector<Vertex> vertices;        // polyline
   std::vector<DxfEntity> attributes;   // insert: its attributes, in order
+  // Region: its loops (outer boundaries counter-clockwise, holes clockwise), and the modeler
+  // data lines as stored in the file (mirrored characters; a line and its continuations joined)
+  // when it was read from one. Data, when present, is what gets written; loops may be empty when
+  // the data could not be read.
+  std::vector<std::vector<Vertex>> loops;
+  std::vector<std::string> modelerData;
 
   void reset(EntityKind newKind);
 };

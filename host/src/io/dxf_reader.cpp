@@ -13,6 +13,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "io/acis_text.h"
 #include "io/dxf_text.h"
 
 namespace drawhost::dxf {
@@ -277,6 +278,7 @@ class Reader {
 
   bool readEntityPair(DxfEntity& entity, const Pair& pair);
   bool applyExtrusion(DxfEntity& entity);
+  bool readRegionData(DxfEntity& region);
   void fixText(std::string& text);
   void countSkipped(std::string_view type) { ++skipped_[std::string(type)]; }
   bool checkBlockReferences();
@@ -298,6 +300,8 @@ class Reader {
 
   std::map<std::string, int> skipped_;
   int paperSpaceEntities_ = 0;
+  int unreadRegions_ = 0;
+  std::string unreadRegionReason_;  // of the first
   std::set<std::string> layerNames_;    // upper case, to find duplicates
   std::map<std::string, std::string> definedBlocks_;  // upper-case name -> name
   std::map<std::string, int> referencedBlocks_;       // upper-case name -> first line
@@ -371,6 +375,32 @@ bool Reader::run() {
   if (paperSpaceEntities_ > 0)
     diagnostics_.warnings.push_back("skipped " + std::to_string(paperSpaceEntities_) +
                                     " paper-space entities");
+  if (unreadRegions_ > 0)
+    diagnostics_.warnings.push_back(
+        "kept " + std::to_string(unreadRegions_) + " region" + (unreadRegions_ == 1 ? "" : "s") +
+        " whose modeler data the host cannot read as they are (" + unreadRegionReason_ +
+        "): they are written back unchanged but not drawn and have no area");
+  return true;
+}
+
+// Turns the region's modeler data into loops. A region with data the host cannot read keeps
+// the data alone; one without any (newer files store it outside the record) is skipped.
+bool Reader::readRegionData(DxfEntity& region) {
+  if (region.modelerData.empty()) {
+    countSkipped("REGION (modeler data not in the record)");
+    return false;
+  }
+  std::vector<std::string> text;
+  text.reserve(region.modelerData.size());
+  for (const std::string& line : region.modelerData) text.push_back(decodeLine(line));
+  RegionShape shape;
+  std::string why;
+  if (readRegionText(text, shape, why)) {
+    region.loops = std::move(shape.loops);
+    region.elevation = shape.elevation;
+  } else if (unreadRegions_++ == 0) {
+    unreadRegionReason_ = why;
+  }
   return true;
 }
 
@@ -615,7 +645,7 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
       {"CIRCLE", EntityKind::Circle},       {"POINT", EntityKind::Point},
       {"LWPOLYLINE", EntityKind::Polyline}, {"TEXT", EntityKind::Text},
       {"ATTDEF", EntityKind::AttributeDefinition}, {"MTEXT", EntityKind::MText},
-      {"INSERT", EntityKind::Insert},
+      {"INSERT", EntityKind::Insert},       {"REGION", EntityKind::Region},
   };
   if (type == "POLYLINE") return readOldPolyline(skipAll);
   const EntityKind* kind = nullptr;
@@ -639,6 +669,7 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
     ++paperSpaceEntities_;
     return true;
   }
+  if (*kind == EntityKind::Region && !readRegionData(entity_)) return true;
   if (!applyExtrusion(entity_)) return false;
   if (*kind == EntityKind::MText && entity_.hasAlignmentPoint) {
     // The direction vector says the rotation.
@@ -773,6 +804,10 @@ bool Reader::readEntityPair(DxfEntity& e, const Pair& p) {
       else if (p.code == 43) e.width = p.real;
       else if (p.code == 38) e.elevation = p.real;
       return true;
+    case EntityKind::Region:
+      if (p.code == 1) e.modelerData.emplace_back(p.value);
+      else if (p.code == 3 && !e.modelerData.empty()) e.modelerData.back().append(p.value);
+      return true;
     case EntityKind::Insert:
       switch (p.code) {
         case 2: e.block = std::string(p.value); break;
@@ -857,6 +892,7 @@ bool Reader::applyExtrusion(DxfEntity& e) {
     case EntityKind::Line:
     case EntityKind::Point:
     case EntityKind::MText:
+    case EntityKind::Region:
       return true;  // world coordinates already
     case EntityKind::Arc: {
       const double start = 180.0 - e.endAngle;

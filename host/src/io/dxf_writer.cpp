@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "io/acis_text.h"
 #include "io/dxf_text.h"
 
 namespace drawhost::dxf {
@@ -30,6 +31,7 @@ enum FixedHandle : unsigned {
 };
 
 constexpr size_t kMTextChunk = 250;
+constexpr size_t kModelerLine = 255;
 
 // Cuts `text` after at most `limit` bytes without splitting a double-byte character or a
 // caret pair.
@@ -352,6 +354,8 @@ void DxfWriter::entity(const DxfEntity& e) {
       extend({e.p.x + e.radius, e.p.y + e.radius, 0});
     }
     for (const Vertex& v : e.vertices) extend({v.x, v.y, 0});
+    for (const auto& loop : e.loops)
+      for (const Vertex& v : loop) extend({v.x, v.y, 0});
   }
   writeEntity(e, currentOwner_);
 }
@@ -413,6 +417,10 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
         pair(20, v.y);
         if (v.bulge != 0) pair(42, v.bulge);
       }
+      return;
+    case EntityKind::Region:
+      writeCommon(e, "REGION", owner, self);
+      writeRegionBody(e);
       return;
     case EntityKind::Text:
       writeCommon(e, "TEXT", owner, self);
@@ -476,6 +484,27 @@ void DxfWriter::writeTextBody(const DxfEntity& e, bool withAlignmentSubclass) {
     pair(100, "AcDbText");
     if (e.alignment.vertical != 0) integer(73, e.alignment.vertical);
   }
+}
+
+// Release-2000 regions: the modeler data, one group 1 per line and group 3 for what does not fit.
+void DxfWriter::writeRegionBody(const DxfEntity& e) {
+  pair(100, "AcDbModelerGeometry");
+  integer(70, 1);
+  auto writeLine = [&](std::string_view line) {
+    int groupCode = 1;
+    do {
+      const size_t length = chunkLength(line, kModelerLine);
+      pair(groupCode, line.substr(0, length));
+      line.remove_prefix(length);
+      groupCode = 3;
+    } while (!line.empty());
+  };
+  if (!e.modelerData.empty()) {
+    for (const std::string& line : e.modelerData) writeLine(line);
+    return;
+  }
+  for (const std::string& line : writeRegionText({e.loops, e.elevation}))
+    writeLine(encodeLine(line));
 }
 
 void DxfWriter::writeMTextBody(const DxfEntity& e) {

@@ -104,6 +104,7 @@ class DxfWriter {
   void writeCommon(const DxfEntity& e, const char* type, Handle owner, Handle self);
   void writeTextBody(const DxfEntity& e, bool withAlignmentSubclass);
   void writeMTextBody(const DxfEntity& e);
+  void writeRegionBody(const DxfEntity& e);
   void extend(const Point& p);
   void writeObjects();
   void writeHeader();

@@ -159,6 +159,9 @@ class SvgWriter {
       case EntityKind::Polyline:
         drawPolyline(e, stroke, top, out);
         break;
+      case EntityKind::Region:
+        drawRegion(e, stroke, top, out);
+        break;
       case EntityKind::Text:
       case EntityKind::Attribute:
         if ((e.attributeFlags & 1) == 0) drawText(e, stroke, top, out);
@@ -197,13 +200,28 @@ class SvgWriter {
   }
 
   void drawPolyline(const DxfEntity& e, const std::string& stroke, bool top, std::string& out) {
-    const size_t n = e.vertices.size();
-    if (n == 0) return;
-    std::string d = "M" + number(e.vertices[0].x) + " " + number(-e.vertices[0].y);
-    const size_t segments = e.closed ? n : n - 1;
+    if (e.vertices.empty()) return;
+    out += "<path d=\"" + outline(e.vertices, e.closed, top) + "\" stroke=\"" + stroke + "\"/>\n";
+  }
+
+  // Filled, holes left open whichever way their loops run.
+  void drawRegion(const DxfEntity& e, const std::string& colour, bool top, std::string& out) {
+    std::string d;
+    for (const std::vector<Vertex>& loop : e.loops)
+      if (!loop.empty()) d += (d.empty() ? "" : " ") + outline(loop, true, top);
+    if (d.empty()) return;
+    out += "<path d=\"" + d + "\" stroke=\"" + colour + "\" fill=\"" + colour +
+           "\" fill-opacity=\"0.5\" fill-rule=\"evenodd\"/>\n";
+  }
+
+  // The path data of a chain of lines and arcs (as in a lightweight polyline).
+  std::string outline(const std::vector<Vertex>& vertices, bool closed, bool top) {
+    const size_t n = vertices.size();
+    std::string d = "M" + number(vertices[0].x) + " " + number(-vertices[0].y);
+    const size_t segments = closed ? n : n - 1;
     for (size_t i = 0; i < segments; ++i) {
-      const Vertex& a = e.vertices[i];
-      const Vertex& b = e.vertices[(i + 1) % n];
+      const Vertex& a = vertices[i];
+      const Vertex& b = vertices[(i + 1) % n];
       if (top) extend(a.x, a.y);
       if (a.bulge == 0 || !std::isfinite(a.bulge)) {
         d += " L" + number(b.x) + " " + number(-b.y);
@@ -222,9 +240,9 @@ class SvgWriter {
         if (chord > 0) extend(mx + sagitta * (b.y - a.y) / chord, my - sagitta * (b.x - a.x) / chord);
       }
     }
-    if (top) extend(e.vertices[n - 1].x, e.vertices[n - 1].y);
-    if (e.closed) d += " Z";
-    out += "<path d=\"" + d + "\" stroke=\"" + stroke + "\"/>\n";
+    if (top) extend(vertices[n - 1].x, vertices[n - 1].y);
+    if (closed) d += " Z";
+    return d;
   }
 
   void drawText(const DxfEntity& e, const std::string& fill, bool top, std::string& out) {

@@ -62,6 +62,8 @@ AcDb::Status AcDbRegion::getGeomExtents(AcDbExtents& e) const {
 // other way.
 AcDb::Status AcDbRegion::transformBy(const AcGeMatrix3d& m) {
   if (!canWrite()) return AcDb::kNotOpenForWrite;
+  if (loops_.empty() && !keptData_.empty()) return AcDb::kNotApplicable;
+  keptData_.clear();
   const bool mirrored = m.entry[0][0] * m.entry[1][1] - m.entry[0][1] * m.entry[1][0] < 0;
   double z = elevation_;
   for (AcDbRegionLoop& loop : loops_)
