@@ -327,3 +327,19 @@ TEST(DxfWriter, KeepsTheLineStructureWhateverTheTextHolds) {
   }
   EXPECT_EQ(chunks, 2);  // 713 bytes: two chunks of code 3 and the rest in code 1
 }
+
+TEST(DxfWriter, KeptModelerDataComesBackTheSameFromEveryRoundTrip) {
+  // Data the host cannot read, with a carriage return inside and more than a group holds.
+  const std::string line = "garbage\r" + std::string(300, 'x') + "\r";
+  const ReadResult first = read(wrap("0\nREGION\n8\n0\n100\nAcDbModelerGeometry\n70\n1\n1\n" + line +
+                                     "\n1\nsecond line\n"));
+  ASSERT_TRUE(first.ok);
+  ASSERT_EQ(first.drawing.entities.size(), 1u);
+  const std::string written = writeDxf(first.drawing);
+  const ReadResult second = read(written);
+  ASSERT_TRUE(second.ok);
+  ASSERT_EQ(second.drawing.entities.size(), 1u);
+  EXPECT_EQ(second.drawing.entities[0].modelerData.size(), 2u);
+  EXPECT_EQ(second.drawing.entities[0].modelerData[1], "second line");
+  EXPECT_EQ(writeDxf(second.drawing), written);
+}
