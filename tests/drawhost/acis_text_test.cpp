@@ -119,6 +119,11 @@ TEST(RegionText, WrittenLoopsReadBackExactly) {
             "| 0,0 3,0 3,3 0,3| 1,1 1,2 2,2 2,1| 10,0 13,0 13,3 10,3| 11,1 11,2 12,2 12,1");
 }
 
+TEST(RegionText, ARepeatedCornerIsDroppedWithoutLosingTheArcAfterIt) {
+  const RegionShape shape = {{{{0, 0, 0}, {4, 0, 0}, {4, 0, 1}, {0, 0, 0}}}, 0};
+  EXPECT_EQ(describe(readBack(shape)), "| 0,0 4,0,1");
+}
+
 TEST(RegionText, WritesOneRecordPerLineWithPointersThatResolve) {
   const std::vector<std::string> lines = writeRegionText({{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0.5}}}, 0});
   ASSERT_GE(lines.size(), 4u);

@@ -66,12 +66,12 @@ bool chordsContain(const RegionLoop& loop, double px, double py) {
 
 RegionLoop withoutRepeats(const RegionLoop& loop) {
   RegionLoop out;
-  for (const Vertex& v : loop)
+  for (const Vertex& v : loop) {
     if (out.empty() || v.x != out.back().x || v.y != out.back().y) out.push_back(v);
-  while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y) {
-    out.back().bulge = 0;  // cannot happen for a well-formed loop; keep the count honest
-    out.pop_back();
+    else out.back().bulge = v.bulge;  // the edge of no length goes; the one after it stays
   }
+  while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y)
+    out.pop_back();
   return out;
 }
 
