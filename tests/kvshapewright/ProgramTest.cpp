@@ -69,6 +69,16 @@ class CutoutProgram : public ::testing::Test {
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs drawhost with the plug-in and the script on in.dxf, saving out.dxf and out.svg; its
+  // output goes to the files stdout and stderr. Gives the exit status.
+  int runDrawhost(const fs::path& script) {
+    return shell(quote(DRAWHOST_PROGRAM) + " --load " + quote(PLUGIN_PATH) + " --script " +
+                 quote(script) + " --save " + quote(dir_ / "out.dxf") + " --svg " +
+                 quote(dir_ / "out.svg") + " " + quote(dir_ / "in.dxf") + " >" +
+                 quote(dir_ / "stdout") + " 2>" + quote(dir_ / "stderr"));
+  }
+
   fs::path dir_;
 };
 
@@ -80,11 +90,7 @@ TEST_F(CutoutProgram, SavedDrawingPassesAnIndependentAuditAndThePictureShowsTheR
   std::ofstream(report) << kReport;
   ASSERT_EQ(shell("/usr/bin/python3 " + quote(maker) + " " + quote(in)), 0);
   std::ofstream(script) << "KVBeamLinesCutout\n-5,-5\n5,5\n";
-  const std::string run = quote(DRAWHOST_PROGRAM) + " --load " + quote(PLUGIN_PATH) +
-                          " --script " + quote(script) + " --save " + quote(out) + " --svg " +
-                          quote(svg) + " " + quote(in) + " >" + quote(dir_ / "stdout") + " 2>" +
-                          quote(dir_ / "stderr");
-  ASSERT_EQ(shell(run), 0) << readFile(dir_ / "stderr");
+  ASSERT_EQ(runDrawhost(script), 0) << readFile(dir_ / "stderr");
   EXPECT_EQ(readFile(dir_ / "stdout"),
             "\nCommand: KVBeamLinesCutout\n"
             "Pick the first point:-5,-5-5.000000,-5.000000\n"
@@ -189,11 +195,7 @@ TEST_F(CutoutProgram, RegionsReadBackWithAnIndependentModelerReaderToTheirAreas)
   std::ofstream(report) << kRegionReport;
   ASSERT_EQ(shell("/usr/bin/python3 " + quote(maker) + " " + quote(in)), 0);
   std::ofstream(script) << "KVRegion\nall\nenter\n";
-  const std::string run = quote(DRAWHOST_PROGRAM) + " --load " + quote(PLUGIN_PATH) +
-                          " --script " + quote(script) + " --save " + quote(out) + " --svg " +
-                          quote(svg) + " " + quote(in) + " >" + quote(dir_ / "stdout") + " 2>" +
-                          quote(dir_ / "stderr");
-  ASSERT_EQ(shell(run), 0) << readFile(dir_ / "stderr");
+  ASSERT_EQ(runDrawhost(script), 0) << readFile(dir_ / "stderr");
   EXPECT_EQ(readFile(dir_ / "stderr"), "");
   ASSERT_EQ(shell("/usr/bin/python3 " + quote(report) + " " + quote(out) + " >" +
                   quote(dir_ / "report.txt") + " 2>&1"),

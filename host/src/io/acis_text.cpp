@@ -285,7 +285,7 @@ struct Vec {
 
 class RegionReader {
  public:
-  RegionReader(std::vector<Record> records, int prefix) : records_(std::move(records)), prefix_(prefix) {}
+  explicit RegionReader(std::vector<Record> records) : records_(std::move(records)) {}
   bool read(RegionShape& shape, std::string& why);
 
  private:
@@ -300,7 +300,7 @@ class RegionReader {
   bool vec(const Record& r, size_t field, Vec& v);
   // Fields after the common start: attribute, history and, but for transforms, pattern.
   std::string_view word(const Record& r, size_t field) {
-    const size_t at = (r.type == "transform" ? prefix_ - 1 : prefix_) + field;
+    const size_t at = (r.type == "transform" ? 2 : 3) + field;
     return at < r.fields.size() ? r.fields[at] : std::string_view();
   }
   bool readTransform(std::optional<size_t> index);
@@ -313,7 +313,6 @@ class RegionReader {
   bool atElevation(const Vec& p);
 
   std::vector<Record> records_;
-  size_t prefix_;
   std::string why_;
   double rows_[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
   Vec shift_;
@@ -495,11 +494,13 @@ bool RegionReader::readFace(const Record& face, RegionShape& shape) {
   }
   if (loops.empty()) return fail("a face has no loop");
   // Seen from +z, the loop that encloses the most is the outer one.
+  std::vector<double> areas;
+  for (const RegionLoop& loop : loops) areas.push_back(signedArea(loop));
   size_t outer = 0;
   for (size_t i = 1; i < loops.size(); ++i)
-    if (std::fabs(signedArea(loops[i])) > std::fabs(signedArea(loops[outer]))) outer = i;
+    if (std::fabs(areas[i]) > std::fabs(areas[outer])) outer = i;
   for (size_t i = 0; i < loops.size(); ++i)
-    if ((signedArea(loops[i]) < 0) == (i == outer)) reverseLoop(loops[i]);
+    if ((areas[i] < 0) == (i == outer)) reverseLoop(loops[i]);
   for (RegionLoop& loop : loops) shape.loops.push_back(std::move(loop));
   return true;
 }
@@ -592,7 +593,7 @@ bool readRegionText(const std::vector<std::string>& lines, RegionShape& shape, s
       current.fields.push_back(token);
     }
   }
-  RegionReader reader(std::move(records), 3);
+  RegionReader reader(std::move(records));
   return reader.read(shape, why);
 }
 
