@@ -14,7 +14,20 @@ while IFS=$'\t' read -r name exe; do
     [ -d "$d" ] && case "$d" in *"/corpus-$name"|*/"${name#fuzz_}"/corpus) seeds+=("$d");; esac
   done
   echo "== fuzzing $name for ${seconds}s"
+  status=0
   "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
-         -artifact_prefix="$work/" "$work" "${seeds[@]}" 2>&1 | tail -n 12
-  rm -rf "$work"
+         -artifact_prefix="$work/" "$work" "${seeds[@]}" >"$work.log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    # The report and the input that failed, so that a failure far away can be replayed here.
+    grep -v -e '^#[0-9]' -e '^INFO:' "$work.log" | tail -n 60
+    for artifact in "$work"/crash-* "$work"/timeout-* "$work"/oom-* "$work"/leak-*; do
+      [ -f "$artifact" ] || continue
+      echo "== $(basename "$artifact") ($(wc -c <"$artifact") bytes), base64:"
+      head -c 16384 "$artifact" | base64
+    done
+    rm -rf "$work" "$work.log"
+    exit "$status"
+  fi
+  tail -n 12 "$work.log"
+  rm -rf "$work" "$work.log"
 done < "$build/fuzzers.tsv"

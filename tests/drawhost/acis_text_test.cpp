@@ -66,9 +66,10 @@ double area(const RegionShape& shape) {
 
 }  // namespace
 
-TEST(RegionText, MirrorsEveryCharacterButTheSpaceAndEscapesTheCaret) {
-  EXPECT_EQ(encodeLine("End-of-ACIS-data"), "Z1;r09r^ \\VLr;>+>");
-  EXPECT_EQ(decodeLine("Z1;r09r^ \\VLr;>+>"), "End-of-ACIS-data");
+TEST(RegionText, MirrorsEveryPrintableCharacterButTheSpace) {
+  EXPECT_EQ(encodeLine("End-of-ACIS-data"), "Z1;r09r^\\VLr;>+>");
+  EXPECT_EQ(decodeLine("Z1;r09r^\\VLr;>+>"), "End-of-ACIS-data");
+  EXPECT_EQ(encodeLine("\x01\t\xB5"), "\x01\t\xB5");
   std::string every;
   for (int c = 32; c < 127; ++c) every.push_back(static_cast<char>(c));
   EXPECT_EQ(decodeLine(encodeLine(every)), every);

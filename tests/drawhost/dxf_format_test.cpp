@@ -343,3 +343,24 @@ TEST(DxfWriter, KeptModelerDataComesBackTheSameFromEveryRoundTrip) {
   EXPECT_EQ(second.drawing.entities[0].modelerData[1], "second line");
   EXPECT_EQ(writeDxf(second.drawing), written);
 }
+
+TEST(DxfWriter, ModelerDataCaretsAreTheFileEscapes) {
+  // A mirrored 'A' is a caret, written "^ "; kept control characters are caret pairs that read
+  // back as the same control characters, never as mirrored text the host could then read.
+  const std::string dataLine = "700 0 1 0 \x01^A^ x";
+  const ReadResult first = read(wrap("0\nREGION\n8\n0\n100\nAcDbModelerGeometry\n70\n1\n1\n" +
+                                     dataLine + "\n"));
+  ASSERT_TRUE(first.ok);
+  ASSERT_EQ(first.drawing.entities.size(), 1u);
+  const DxfEntity& kept = first.drawing.entities[0];
+  ASSERT_EQ(kept.modelerData.size(), 1u);
+  EXPECT_EQ(kept.modelerData[0], "700 0 1 0 \x01\x01^x");
+  const std::string written = writeDxf(first.drawing);
+  EXPECT_NE(written.find("\n700 0 1 0 ^A^A^ x\n"), std::string::npos);
+  const ReadResult second = read(written);
+  ASSERT_TRUE(second.ok);
+  ASSERT_EQ(second.drawing.entities.size(), 1u);
+  EXPECT_EQ(second.drawing.entities[0].modelerData, kept.modelerData);
+  EXPECT_TRUE(second.drawing.entities[0].loops.empty());
+  EXPECT_EQ(writeDxf(second.drawing), written);
+}

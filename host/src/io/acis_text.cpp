@@ -597,37 +597,20 @@ bool readRegionText(const std::vector<std::string>& lines, RegionShape& shape, s
   return reader.read(shape, why);
 }
 
+namespace {
+char mirror(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 33 || u > 126 ? c : static_cast<char>(159 - u);
+}
+}  // namespace
+
 std::string encodeLine(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 8);
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == ' ' || u < 33 || u > 126) {
-      out.push_back(c);
-      continue;
-    }
-    const char mirrored = static_cast<char>(159 - u);
-    out.push_back(mirrored);
-    if (mirrored == '^') out.push_back(' ');
-  }
+  std::string out(text);
+  for (char& c : out) c = mirror(c);
   return out;
 }
 
-std::string decodeLine(std::string_view stored) {
-  std::string out;
-  out.reserve(stored.size());
-  for (size_t i = 0; i < stored.size(); ++i) {
-    const auto u = static_cast<unsigned char>(stored[i]);
-    if (stored[i] == '^' && i + 1 < stored.size() && stored[i + 1] == ' ') {
-      out.push_back(static_cast<char>(159 - '^'));
-      ++i;
-    } else if (stored[i] == ' ' || u < 33 || u > 126) {
-      out.push_back(stored[i]);
-    } else {
-      out.push_back(static_cast<char>(159 - u));
-    }
-  }
-  return out;
-}
+// The mirror is its own inverse.
+std::string decodeLine(std::string_view stored) { return encodeLine(stored); }
 
 }  // namespace drawhost::dxf

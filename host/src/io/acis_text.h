@@ -18,9 +18,10 @@
 // formats) is refused with a reason; the caller then keeps the text unchanged. Loops come back
 // with the outer boundary of each face counter-clockwise and its holes clockwise, seen from +z.
 //
-// In the drawing file each text line is stored with every character but the space replaced by
-// its mirror 159 - c, and a resulting '^' written as "^ " (a caret is the file's escape).
-// encodeLine and decodeLine do that and its inverse.
+// In the drawing file each text line is stored with every printable character but the space
+// replaced by its mirror 159 - c. encodeLine and decodeLine do that and its inverse; the file's
+// caret escapes (a mirrored 'A' is a '^', written "^ ") are the reader's and writer's, as for
+// any other text.
 #pragma once
 
 #include <string>

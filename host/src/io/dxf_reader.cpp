@@ -392,7 +392,10 @@ bool Reader::readRegionData(DxfEntity& region) {
   }
   std::vector<std::string> text;
   text.reserve(region.modelerData.size());
-  for (const std::string& line : region.modelerData) text.push_back(decodeLine(line));
+  for (std::string& line : region.modelerData) {
+    decodeCarets(line);
+    text.push_back(decodeLine(line));
+  }
   RegionShape shape;
   std::string why;
   if (readRegionText(text, shape, why)) {

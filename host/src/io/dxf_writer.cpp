@@ -492,20 +492,11 @@ void DxfWriter::writeRegionBody(const DxfEntity& e) {
   integer(70, 1);
   std::string escaped;
   auto writeLine = [&](std::string_view line) {
-    // Modeler data holds no control characters; should kept data hold one, it goes out as a
-    // caret pair so that it cannot end a line or be taken for one.
-    if (std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
-      escaped.clear();
-      for (char c : line) {
-        if (static_cast<unsigned char>(c) < 0x20) {
-          escaped.push_back('^');
-          escaped.push_back(static_cast<char>(c + 64));
-        } else {
-          escaped.push_back(c);
-        }
-      }
-      line = escaped;
-    }
+    // A mirrored 'A' is a caret; kept data may hold control characters. Both go out as
+    // caret pairs, which the chunks never split.
+    escaped.clear();
+    encodeCarets(line, escaped);
+    line = escaped;
     int groupCode = 1;
     do {
       const size_t length = chunkLength(line, kModelerLine);
