@@ -16,8 +16,6 @@ constexpr char kLayerStateName[] = "MYSAVE";
 // On, frozen, locked, plot, frozen in new viewports, colour, linetype,
 // lineweight and plot style.
 constexpr int kLayerStateMask = 0x1FF;
-// Type of the caller's first filter element while it holds no test.
-constexpr int kEmptyFilterType = -10000;
 
 AcDbDatabase* workingDatabase() { return acdbHostApplicationServices()->workingDatabase(); }
 

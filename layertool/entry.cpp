@@ -75,7 +75,7 @@ void unloadApplication() {
 
 }  // namespace
 
-void dispartLayer() { acutPrintf("%s", text::kSplitDialogMissing); }
+HINSTANCE resourceModule() { return moduleState.extension.resources; }
 
 }  // namespace pnstratakit
 

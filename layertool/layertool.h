@@ -60,7 +60,44 @@ void eraseSelection(AcEdName selection);
 // The first element of the filter is the caller's; while its type is below
 // -4 it counts as empty and is filled in place, later tests are appended.
 // Returns false when no test was added.
+inline constexpr int kEmptyFilterType = -10000;  // a first element without a test
 bool addPropertyTest(AcEdResBuf* filter, const AcEdName entity, int groupCode);
+
+// --- The layer-split dialog ------------------------------------------------
+// Its template in the plug-in's resources, and the ids of its controls.
+inline constexpr int kLayerSplitTemplate = 200;
+enum SplitControl : int {
+  kLayerFilterBox = 200,
+  kColourFilterBox = 201,
+  kLinetypeFilterBox = 202,
+  kEntityFilterBox = 203,
+  kOtherBox = 204,
+  kLayerBox = 206,
+  kPrefixRadio = 207,
+  kSuffixRadio = 208,
+  kSpecifyRadio = 209,
+  kColourOptionBox = 210,
+  kLinetypeOptionBox = 211,
+  kEntityOptionBox = 212,
+  kOtherLabel = 213,
+};
+// The plug-in's resource module (its extension module's resources).
+HINSTANCE resourceModule();
+
+// Adds the layer `newName` with every setting of the layer `source` (off,
+// frozen, frozen in new viewports, locked, colour, plottable, linetype,
+// lineweight, plot style) unless a layer of that name exists. A source that
+// cannot be opened leaves the host's defaults; nothing is reported.
+void createLayerLike(const char* source, const char* newName);
+// Replaces the set by those of its members that pass the filter. When none
+// do (or the set cannot be reselected) the name holds nothing afterwards;
+// the set it held stays the caller's.
+void filterSelection(AcEdName selection, const AcEdResBuf* filter);
+// Adds every member of source to destination, making destination an empty
+// set first when it holds none. The first failure ends the loop.
+void appendSelection(const AcEdName source, AcEdName destination);
+// Highlights every entity of the set; the first failure ends the loop.
+void highlightSelection(const AcEdName selection);
 
 // --- Command handlers --------------------------------------------------------
 void dispartLayer();

@@ -42,8 +42,40 @@ inline constexpr char kPromptMove[] =
 inline constexpr char kPromptClear[] =
     "\n\xC7\xEB\xB5\xE3\xC8\xA1\xD2\xAA\xC7\xE5\xB3\xFD\xCD\xBC\xB2\xE3\xC9\xCF\xCD\xBC\xD4\xAA\xA3\xBA";
 
-// The layer-split command is registered before its dialog exists.
-inline constexpr char kSplitDialogMissing[] = "\nThe layer-split dialog is not available yet.";
+// 点取参考图元
+inline constexpr char kPromptReference[] = "\xB5\xE3\xC8\xA1\xB2\xCE\xBF\xBC\xCD\xBC\xD4\xAA";
+
+// The texts of the layer-split dialog's template.
+// 过滤分层
+inline constexpr char kCaptionSplit[] = "\xB9\xFD\xC2\xCB\xB7\xD6\xB2\xE3";
+// 过滤选择
+inline constexpr char kGroupFilter[] = "\xB9\xFD\xC2\xCB\xD1\xA1\xD4\xF1";
+// 图层
+inline constexpr char kLayer[] = "\xCD\xBC\xB2\xE3";
+// 颜色
+inline constexpr char kColour[] = "\xD1\xD5\xC9\xAB";
+// 线型 and an ideographic space
+inline constexpr char kLinetype[] = "\xCF\xDF\xD0\xCD\xA1\xA1";
+// 图元
+inline constexpr char kEntity[] = "\xCD\xBC\xD4\xAA";
+// 加前缀
+inline constexpr char kPrefix[] = "\xBC\xD3\xC7\xB0\xD7\xBA";
+// 加后缀
+inline constexpr char kSuffix[] = "\xBC\xD3\xBA\xF3\xD7\xBA";
+// 指定 after two spaces
+inline constexpr char kSpecify[] = "  \xD6\xB8\xB6\xA8";
+// 前后缀选项
+inline constexpr char kGroupAffix[] = "\xC7\xB0\xBA\xF3\xD7\xBA\xD1\xA1\xCF\xEE";
+// 分层方式
+inline constexpr char kGroupMode[] = "\xB7\xD6\xB2\xE3\xB7\xBD\xCA\xBD";
+// 其它:
+inline constexpr char kOther[] = "\xC6\xE4\xCB\xFC:";
+
+// Entities a split left on their layers, once per split: the number, then
+// each reason with its count ("%s: %d", joined by ", ").
+inline constexpr char kSplitLeft[] = "\n%d entities stayed on their layers (%s).";
+inline constexpr char kNameTooLong[] = "new layer name longer than 79 bytes";
+inline constexpr char kNameRefused[] = "not a valid layer name";
 
 // A cleared layer whose record stays because entities still use it
 // (arguments: layer name, number of entities).

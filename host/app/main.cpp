@@ -1,7 +1,7 @@
 // drawhost: opens a drawing, loads plug-ins, runs an input script and writes the result.
 //
 //   drawhost [--load PLUGIN.arx ...] [--script FILE.scr] [--save OUT.dxf] [--svg OUT.svg]
-//            [--commands] [DRAWING.dxf]
+//            [--dialog-svg DIR] [--commands] [DRAWING.dxf]
 //
 // Without a drawing it starts a new one; without a script it reads actions from standard
 // input, one per line, as a user would type them (unless --commands alone was asked for). The
@@ -14,6 +14,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct Options {
   std::string script;
   std::string saveDxf;
   std::string saveSvg;
+  std::string dialogSvg;
   std::string drawing;
   bool listCommands = false;
 };
@@ -79,7 +81,23 @@ std::string programPath(const char* argv0) {
   return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string(argv0);
 }
 
+// The folder for the dialog pictures, made when it is missing.
+drawhost::Result prepareFolder(const std::string& folder) {
+  std::error_code error;
+  if (std::filesystem::is_directory(folder, error)) return drawhost::Result::success();
+  if (std::filesystem::exists(folder, error))
+    return drawhost::Result::failure("cannot write dialog pictures to " + folder + ": it is not a folder");
+  if (!std::filesystem::create_directories(folder, error))
+    return drawhost::Result::failure("cannot make the folder " + folder + ": " + error.message());
+  return drawhost::Result::success();
+}
+
 int run(const Options& options) {
+  if (!options.dialogSvg.empty()) {
+    const drawhost::Result prepared = prepareFolder(options.dialogSvg);
+    if (!prepared) return fail(prepared.error);
+    drawhost::keepDialogPictures(true);
+  }
   drawhost::setTranscriptSink([](std::string_view gbk) {
     std::cout << drawhost::gbkToUtf8(std::string(gbk));
     std::cout.flush();
@@ -124,6 +142,11 @@ int run(const Options& options) {
     const drawhost::Result written = drawhost::writeFileAtomically(options.saveSvg, svg);
     if (!written) return fail(written.error);
   }
+  for (const drawhost::DialogPicture& picture : drawhost::dialogPictures()) {
+    const std::string path = (std::filesystem::path(options.dialogSvg) / picture.name).string();
+    const drawhost::Result written = drawhost::writeFileAtomically(path, picture.svg);
+    if (!written) return fail(written.error);
+  }
   drawhost::reset();
   return 0;
 }
@@ -144,6 +167,10 @@ int main(int argc, char** argv) {
   app.add_option("--save", options.saveDxf, "Write the drawing (release 2000, code page 936)")
       ->type_name("OUT.dxf");
   app.add_option("--svg", options.saveSvg, "Write model space as a picture")->type_name("OUT.svg");
+  app.add_option("--dialog-svg", options.dialogSvg,
+                 "Write each dialog as a picture when it opens and when it closes, into DIR "
+                 "(dialog-N-opened.svg, dialog-N-closed.svg)")
+      ->type_name("DIR");
   app.add_flag("--commands", options.listCommands,
                "List every registered command by group, with global and local name and flags");
   app.add_option("drawing", options.drawing, "Drawing to open; a new one when left out")

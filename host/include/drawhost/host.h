@@ -99,6 +99,21 @@ void clearMessageBoxLog();
 using PromptObserver = std::function<void(std::string_view prompt)>;
 void setPromptObserver(PromptObserver observer);
 
+// Modal dialogs: the observer sees each dialog (as the transcript shows it,
+// GBK) when it opens, after each dialog action and when it closes.
+enum class DialogStage { kOpened, kChanged, kClosed };
+using DialogObserver = std::function<void(DialogStage stage, std::string_view view)>;
+void setDialogObserver(DialogObserver observer);
+// With keep, every dialog is also kept as a picture when it opens and when
+// it closes: "dialog-N-opened.svg" and "dialog-N-closed.svg", N counting
+// the dialogs run since pictures were asked for.
+struct DialogPicture {
+  std::string name;
+  std::string svg;  // UTF-8
+};
+void keepDialogPictures(bool keep);
+std::vector<DialogPicture> dialogPictures();
+
 // Counters of display work, for tests.
 struct DisplayCounters {
   int regens = 0, updates = 0, flushes = 0;

@@ -3,6 +3,7 @@
 
 #include "hostapi/commands.h"
 #include "hostapi/database.h"
+#include "hostapi/dialogs.h"
 #include "hostapi/documents.h"
 #include "hostapi/editor.h"
 #include "hostapi/entities.h"

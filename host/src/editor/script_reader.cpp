@@ -183,8 +183,13 @@ Action parseBody(std::string_view line, bool allowSelectPrefix) {
       a.args.emplace_back(r.substr(0, sp));
       r = sp == std::string_view::npos ? "" : trim(r.substr(sp));
     }
-    size_t want = (word == "ok" || word == "cancel") ? 0 : (word == "click" ? 1 : 2);
-    if (a.args.size() != want) return invalid(a, "malformed dialog action");
+    // "type ID" alone empties the field.
+    if (word == "type" && a.args.size() == 1) a.args.emplace_back();
+    const size_t want = (word == "ok" || word == "cancel") ? 0 : (word == "click" ? 1 : 2);
+    if (a.args.size() != want) {
+      const std::string usage = word == "click" ? "click ID" : want == 2 ? word + " ID TEXT" : word;
+      return invalid(a, "expected \"" + usage + "\"");
+    }
     return a;
   }
   AcGePoint3d p;

@@ -35,31 +35,6 @@ std::string colourText(unsigned rgb) {
   return buffer;
 }
 
-// Escapes for XML text and attribute values; drops what XML 1.0 cannot hold.
-std::string xmlEscape(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default:
-        if (c < 0x20 && c != '\t') break;
-        // U+FFFE and U+FFFF are not characters in XML.
-        if (c == 0xEF && i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0xBF &&
-            (static_cast<unsigned char>(utf8[i + 2]) & 0xFE) == 0xBE) {
-          i += 2;
-          break;
-        }
-        out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 struct LayerLook {
   int colour = 7;
@@ -376,6 +351,31 @@ class SvgWriter {
 };
 
 }  // namespace
+
+std::string xmlEscape(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default:
+        if (c < 0x20 && c != '\t') break;
+        // U+FFFE and U+FFFF are not characters in XML.
+        if (c == 0xEF && i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0xBF &&
+            (static_cast<unsigned char>(utf8[i + 2]) & 0xFE) == 0xBE) {
+          i += 2;
+          break;
+        }
+        out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
 
 unsigned colourIndexToRgb(int index) {
   static const unsigned kBasic[] = {0xFFFFFF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF,

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "io/dxf_model.h"
 
@@ -18,6 +19,9 @@ std::string writeSvg(const DxfDrawing& drawing);
 // The same with the model-space entities from `modelSpace` instead of drawing.entities.
 std::string writeSvg(const DxfDrawing& drawing,
                                           const DxfEntitySource& modelSpace);
+
+// Escapes for XML text and attribute values; drops what XML 1.0 cannot hold.
+std::string xmlEscape(std::string_view utf8);
 
 // The colour index as red, green and blue (index 0 and 256 give white).
 unsigned colourIndexToRgb(int index);

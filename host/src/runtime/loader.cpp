@@ -77,6 +77,7 @@ drawhost::Result loadPluginImpl(const std::string& path) {
   m->library = lib;
   m->entryPoint = entry;
   m->dllMain = reinterpret_cast<DllMainFunc>(::dlsym(lib, "DllMain"));
+  m->resources = static_cast<const AcUiResources*>(::dlsym(lib, "acuiResources"));
   if (m->dllMain) {
     ModuleScope scope(m);
     bool ok;

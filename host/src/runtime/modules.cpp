@@ -30,6 +30,14 @@ std::string baseName(const std::string& path) {
 
 HINSTANCE handleOf(Module* m) { return reinterpret_cast<HINSTANCE>(m); }
 
+Module* moduleFromHandle(HINSTANCE handle) {
+  if (handle == nullptr) return nullptr;
+  if (handle == handleOf(hostModule())) return hostModule();
+  for (Module& m : modules())
+    if (handleOf(&m) == handle) return &m;
+  return nullptr;
+}
+
 Module* findModule(const std::string& name) {
   std::error_code ec;
   std::string canonical = fs::weakly_canonical(name, ec).string();

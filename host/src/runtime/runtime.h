@@ -35,6 +35,7 @@ struct Module {
   bool unlocked = false;
   bool mdiAware = false;
   bool attached = false;
+  const AcUiResources* resources = nullptr;  // what the library exports as acuiResources
 };
 Module* moduleFromAppId(void* appId);
 Module* activeModule();
@@ -53,6 +54,8 @@ Module* findModule(const std::string& name);
 std::vector<Module*> loadedModules();
 std::vector<std::string> pluginPaths();
 HINSTANCE handleOf(Module* m);
+// The loaded module (or the host's record) a handle stands for; null for any other value.
+Module* moduleFromHandle(HINSTANCE handle);
 std::string baseName(const std::string& path);
 // Removes whatever the module left registered.
 void dropModuleRegistrations(Module* m);

@@ -6,13 +6,16 @@
 
 #include "editor/editor.h"
 #include "hostapi/hostapi.h"
+#include "ui/ui.h"
 
-namespace {
-// Resource modules of the extension modules, in order of set-up.
+namespace hostimpl {
 std::vector<HINSTANCE>& resourceChain() {
   static std::vector<HINSTANCE> chain;
   return chain;
 }
+}  // namespace hostimpl
+
+namespace {
 int gUiInitCount = 0;
 }  // namespace
 
@@ -30,12 +33,12 @@ bool AcUiInitExtensionModule(AcUiExtensionModule& record, HINSTANCE module) {
   record.attached = true;
   record.module = module;
   record.resources = module;
-  resourceChain().push_back(module);
+  hostimpl::resourceChain().push_back(module);
   return true;
 }
 
 void AcUiTermExtensionModule(AcUiExtensionModule& record) {
-  auto& chain = resourceChain();
+  auto& chain = hostimpl::resourceChain();
   chain.erase(std::remove(chain.begin(), chain.end(), record.resources), chain.end());
   record.attached = false;
 }
