@@ -65,9 +65,10 @@ TEST_F(EntryTest, UnrelatedMessagesAreAnsweredWithSuccess) {
   dlclose(library);
 }
 
-TEST_F(EntryTest, LayerSplitSaysItIsNotAvailableYet) {
-  const std::string out = run("DISPART_LAYER\n");
-  EXPECT_TRUE(contains(out, "layer-split dialog is not available yet")) << out;
+TEST_F(EntryTest, LayerSplitFindsItsTemplateInThePluginsOwnResources) {
+  const std::string out = run("DISPART_LAYER\ncancel\n");
+  EXPECT_TRUE(contains(out, "Command: DISPART_LAYER  0\nDialog \"过滤分层\" 164 x 146:")) << out;
+  EXPECT_EQ(acDocManagerPtr()->curResourceHandle(), nullptr);  // popped again
   EXPECT_EQ(offLayers(), "");
 }
 

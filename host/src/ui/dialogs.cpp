@@ -231,8 +231,9 @@ Window* ModalRun::target(const Action& a, bool (*fits)(const AcUiControlTemplate
     return nullptr;
   }
   if (!fits(*w->control)) {
-    failScript(a.text + " needs " + needs + "; control " + idText + " is a " +
-               controlKindName(w->control->kind));
+    const std::string kind = controlKindName(w->control->kind);
+    failScript(a.text + " needs " + needs + "; control " + idText + " is " +
+               (kind[0] == 'e' ? "an " : "a ") + kind);
     return nullptr;
   }
   if (!w->enabled) {
