@@ -76,3 +76,44 @@ print(f"  current layer {doc.header['$CLAYER']}, {hidden} hidden entities")
 PY
 fi
 echo "Written: $out/layertool.dxf, $out/layertool.svg"
+
+# The layer-split dialog "过滤分层": what the dialog shows and does, and its pictures.
+split="$out/layersplit.scr"
+cat >"$split" <<'SCR'
+# Suffixes of colour number and entity type, and the other text S.
+DISPART_LAYER
+click 208
+click 210
+click 212
+type 204 S
+ok
+# Everything along the bottom of the plan, narrowed by a beam line and a wall line as references
+# (same layer and colour as the reference).
+crossing -500,-500 6000,500
+enter
+pick 3000,-125
+pick 3000,-100
+enter
+SCR
+echo
+echo "The layer-split dialog, with this script:"
+grep -v '^#' "$split" | sed 's/^/  /'
+echo
+echo "\$ drawhost --load PNSTRATAKIT.arx --script layersplit.scr --save $out/layersplit.dxf --dialog-svg $out/dialogs samples/floorplan.dxf"
+"$drawhost" --load "$plugin" --script "$split" --save "$out/layersplit.dxf" \
+  --dialog-svg "$out/dialogs" "$root/samples/floorplan.dxf"
+echo
+if /usr/bin/python3 -c 'import ezdxf' 2>/dev/null; then
+  echo "Layers made by the split (ezdxf), with their entities and the settings they copied:"
+  /usr/bin/python3 - "$out/layersplit.dxf" <<'PY'
+import sys
+from collections import Counter
+import ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+counts = Counter(e.dxf.layer for e in doc.modelspace())
+for layer in doc.layers:
+    if layer.dxf.name.endswith("_S"):
+        print(f"  {layer.dxf.name:20} {counts[layer.dxf.name]:3} entities  colour {layer.color}  linetype {layer.dxf.linetype}")
+PY
+fi
+echo "The dialog as it opened and as it closed: $(ls "$out/dialogs" | sed "s|^|$out/dialogs/|" | tr '\n' ' ')"

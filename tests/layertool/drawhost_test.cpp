@@ -52,13 +52,13 @@ class DrawhostPlanTest : public ::testing::Test {
 
   // Runs drawhost with the layer tool and `script` on the plan, saves the
   // result and reads it back; returns the transcript (UTF-8).
-  std::string run(const std::string& script) {
+  std::string run(const std::string& script, const std::string& options = "") {
     const fs::path scriptPath = dir_ / "run.scr", saved = dir_ / "out.dxf";
     std::ofstream(scriptPath, std::ios::binary) << script;
     const char* root = std::getenv("STRUCTKIT_SOURCE_DIR");
     const std::string plan = std::string(root ? root : ".") + "/samples/floorplan.dxf";
     const std::string command = quote(DRAWHOST_PROGRAM) + " --load " + quote(PLUGIN_PATH) +
-                                " --script " + quote(scriptPath) + " --save " + quote(saved) +
+                                " --script " + quote(scriptPath) + " --save " + quote(saved) + options +
                                 " " + quote(plan) + " </dev/null >" + quote(dir_ / "stdout") +
                                 " 2>" + quote(dir_ / "stderr");
     const int status = std::system(command.c_str());
@@ -212,6 +212,44 @@ TEST_F(DrawhostPlanTest, RestoredStateMatchesTheSavedOne) {
   EXPECT_TRUE(layer("FURNITURE").frozen);
   EXPECT_TRUE(layer("DEFPOINTS_AUX").off);
   EXPECT_FALSE(layer("BEAM").off);
+}
+
+TEST_F(DrawhostPlanTest, LayerSplitDialogIsDrawnAsItOpensAndClosesAndSplitsThePlan) {
+  const fs::path pictures = dir_ / "dialogs";
+  const std::string out = run(
+      "DISPART_LAYER\nclick 208\nclick 210\nclick 212\ntype 204 S\nok\n"
+      "crossing -500,-500 6000,500\nenter\npick 3000,-125\npick 3000,-100\nenter\n",
+      " --dialog-svg " + quote(pictures));
+  EXPECT_TRUE(contains(out, "[过滤分层] type 204 S\n[过滤分层] ok\nSelect objects:")) << out;
+  EXPECT_EQ(entitiesOn("BEAM(LINE)(256)_S"), 5);
+  EXPECT_EQ(entitiesOn("WALL(LINE)(256)_S"), 3);
+  EXPECT_TRUE(layer("BEAM(LINE)(256)_S").exists);
+
+  const std::string opened = readFile(pictures / "dialog-1-opened.svg");
+  const std::string closed = readFile(pictures / "dialog-1-closed.svg");
+  for (const std::string* svg : {&opened, &closed}) {
+    EXPECT_TRUE(contains(*svg, "<title>209 radio button at 107,46 size 33,10</title>"));
+    EXPECT_TRUE(contains(*svg, ">  指定</text>"));
+    EXPECT_TRUE(contains(*svg, ">线型　</text>"));
+    EXPECT_TRUE(contains(*svg, ">过滤分层</text>"));
+  }
+  EXPECT_FALSE(contains(opened, "&lt;Name&gt;&lt;Color&gt;_S"));
+  EXPECT_TRUE(contains(closed, "&lt;Name&gt;&lt;Color&gt;_S"));
+  // Both are XML a reader takes.
+  const std::string check = "/usr/bin/python3 -c \"import sys, xml.dom.minidom as m; "
+                            "[m.parse(f) for f in sys.argv[1:]]\" " +
+                            quote(pictures / "dialog-1-opened.svg") + " " +
+                            quote(pictures / "dialog-1-closed.svg");
+  EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+TEST_F(DrawhostPlanTest, DialogPicturesNeedAFolder) {
+  std::ofstream(dir_ / "file") << "x";
+  const std::string command = quote(DRAWHOST_PROGRAM) + " --dialog-svg " + quote(dir_ / "file") +
+                              " </dev/null >/dev/null 2>" + quote(dir_ / "stderr");
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_TRUE(contains(readFile(dir_ / "stderr"), "it is not a folder"));
 }
 
 }  // namespace
