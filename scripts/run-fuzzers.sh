@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzzer listed in BUILD_DIR/fuzzers.tsv for SECONDS each, seeded
-# from fuzz/<name>/corpus when that folder exists. Fails on the first crash.
+# from the corpus folders beside its source (fuzz/<folder>/corpus and
+# fuzz/<folder>/corpus-<name>).
+# Fails on the first crash.
 set -euo pipefail
 build=${1:?build dir}
 seconds=${2:-60}
@@ -9,10 +11,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 while IFS=$'\t' read -r name exe; do
   [ -n "$name" ] || continue
   work=$(mktemp -d)
+  # Seeds: the corpus folders beside the fuzzer's source, in fuzz/<folder of its build>/.
+  folder="$root/fuzz/$(basename "$(dirname "$exe")")"
   seeds=()
-  for d in "$root"/fuzz/*/corpus-"$name" "$root"/fuzz/*/corpus; do
-    [ -d "$d" ] && case "$d" in *"/corpus-$name"|*/"${name#fuzz_}"/corpus) seeds+=("$d");; esac
+  for d in "$folder/corpus" "$folder/corpus-$name"; do
+    [ -d "$d" ] && seeds+=("$d")
   done
+  [ ${#seeds[@]} -gt 0 ] || { echo "no seeds for $name in $folder"; exit 1; }
   echo "== fuzzing $name for ${seconds}s"
   status=0
   "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \

@@ -48,13 +48,14 @@ std::string runAll(const std::string& pattern, unsigned flags, regex::MatchMode 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 2 || size > 600) return 0;
+  if (size < 2 || size > 4000) return 0;
   unsigned flags = (data[0] | (data[1] << 8)) & 0x3ffu;
   std::string rest(reinterpret_cast<const char*>(data + 2), size - 2);
   size_t cut = rest.find('\0');
   std::string pattern = rest.substr(0, cut);
   std::string subject = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
-  if (pattern.size() > 200 || subject.size() > 300) return 0;
+  // Long enough to nest groups past the parser's bound.
+  if (pattern.size() > 3000 || subject.size() > 1000) return 0;
   try {
     regex::detail::setStepLimit(20000);
     std::string recursive = runAll(pattern, flags, regex::RecursiveMode, subject);

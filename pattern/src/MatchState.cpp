@@ -1,12 +1,13 @@
-// The matcher's shared state: the step bound, and the snapshots a recursion into the whole pattern keeps of
+// The matcher's shared state: the match limit and the count of abandoned calls, and the snapshots a recursion into the whole pattern keeps of
 // its callers' entries.
 #include "Budget.h"
 #include "Matcher.h"
 
 namespace regex::detail {
 
-thread_local uint64_t stepLimit = ~uint64_t(0);
+thread_local uint64_t stepLimit = kDefaultMatchLimit;
 thread_local bool abandoned = false;
+thread_local uint64_t abandonedCount = 0;
 
 
 size_t Matcher::snapshot() {
@@ -34,4 +35,17 @@ void setStepLimit(uint64_t steps) {
 
 bool searchAbandoned() { return abandoned; }
 
+void noteAbandoned() {
+  abandoned = true;
+  ++abandonedCount;
+}
+
 }  // namespace regex::detail
+
+namespace regex {
+
+void setMatchLimit(unsigned long long steps) { detail::stepLimit = steps; }
+unsigned long long matchLimit() { return detail::stepLimit; }
+unsigned long long abandonedCalls() { return detail::abandonedCount; }
+
+}  // namespace regex

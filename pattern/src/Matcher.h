@@ -1,5 +1,10 @@
-// The matcher's shared state: one search's entries, loop states, the
+// The matcher's shared state: one call's entries, loop states, the
 // backtracking stack and the hooks both strategies use. Internal.
+//
+// A Matcher serves one call of match, count or split, which may run many
+// searches; its steps count across all of them against the match limit, so
+// a call never does more than the limit's work. Once a search is abandoned
+// (steps or stack) the call reports no match.
 //
 // A search tries start positions and decides each by walking the node graph
 // from the first node.  Both strategies make the same decisions in the same
@@ -38,9 +43,17 @@
 
 namespace regex::detail {
 
-// The step bound of searches on this thread (Budget.h), and whether one was abandoned.
+// The match limit of calls on this thread (Budget.h), and whether one was abandoned.
 extern thread_local uint64_t stepLimit;
 extern thread_local bool abandoned;
+
+// What one call over `length` bytes may take: the limit for every 10,000
+// bytes, and at least the limit, so that work in proportion to the subject
+// is never cut short.
+inline uint64_t callStepLimit(uint64_t limit, size_t length) {
+  const uint64_t blocks = length / 10000 + 1;
+  return limit > UINT64_MAX / blocks ? UINT64_MAX : limit * blocks;
+}
 
 inline const backref_tag kUnmatched{};
 
@@ -200,6 +213,7 @@ class Matcher {
         groupCount_(pattern.groupCount_) {
     useStack_ = !(pattern.mode_ == RecursiveMode ||
                   (pattern.mode_ == MixedMode && pattern.recursionSafe_));
+    stepLimit_ = callStepLimit(stepLimit, size_t(end - begin));
     // Short patterns keep their state in the object itself, left
     // uninitialised until a search resets it.
     if (groupCount_ <= kInline) {
@@ -219,7 +233,8 @@ class Matcher {
   }
 
   // One search from `from`; on success entries_ hold the match (internal
-  // numbering).  An abandoned search reports no match.
+  // numbering).  An abandoned search reports no match, and so does every
+  // later one of the same call.
   bool search(const char* from, bool emptyStart);
 
   // The visible entries, in order, appended to `out` or replacing its content.

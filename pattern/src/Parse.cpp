@@ -111,6 +111,7 @@ class perl_syntax {
   Compiled& out_;
   const FoldTable& fold_;
   bool inQuote_ = false;
+  unsigned depth_ = 0;                  // groups open at the current position
   unsigned groups_ = 0;                 // every numbered group, group 0 included
   std::vector<unsigned> visible_;       // visible number -> group number
   std::vector<Width> groupWidth_;       // by group number; max == 0 && !closed: open
@@ -469,6 +470,12 @@ void perl_syntax::quantify(Frag& frag, unsigned min, unsigned max, bool greedy) 
 // After `(`.  Returns false when the construct produces no node (comments and
 // flag changes); `quantifiable` says whether a quantifier may follow.
 bool perl_syntax::parseGroup(Frag& frag, bool& quantifiable) {
+  // Parsing, and every pass after it, recurses once per level of nesting.
+  if (++depth_ > kMaxNesting) fail("parentheses nested too deeply");
+  struct Leave {
+    unsigned& depth;
+    ~Leave() { --depth; }
+  } leave{depth_};
   ++i_;   // '('
   unsigned savedFlags = flags_;
   if (!more() || s_[i_] != '?') {

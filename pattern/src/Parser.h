@@ -24,6 +24,10 @@ struct ParsedPattern {
   size_t alternatives = 0;            // at the top level
 };
 
+// Groups nest at most this deep ("parentheses nested too deeply"): the parse and the passes
+// after it recurse once per level.
+constexpr unsigned kMaxNesting = 250;
+
 // Parses `text` into out's arena and sets out.first; throws bad_regexpr.
 ParsedPattern parsePattern(const std::string& text, unsigned flags, Compiled& out);
 

@@ -7,6 +7,7 @@
 // take an empty match at that very position, so it always moves on.
 #include <optional>
 
+#include "Budget.h"
 #include "Matcher.h"
 
 namespace regex {
@@ -36,7 +37,6 @@ bool Matcher::attempt(const char* at, bool emptyStart) {
 bool Matcher::search(const char* from, bool emptyStart) {
   resetEntries();
   aborted_ = false;
-  steps_ = 0;
   const unsigned minWidth = pattern_.minWidth_;
   if (size_t(end_ - from) < minWidth) return false;
   const char* last = end_ - minWidth;
@@ -77,7 +77,7 @@ bool Matcher::search(const char* from, bool emptyStart) {
   }
   stack_ = nullptr;
   if (aborted_) {
-    abandoned = true;
+    noteAbandoned();
     resetEntries();
     return false;
   }
@@ -151,6 +151,7 @@ const backref_tag& Pattern::match(const char* first, const char* last, MatchResu
     from = whole.second;
     emptyStart = whole.first == whole.second;
   }
+  if (m.aborted()) collected.clear();
   results.entries_.swap(collected);
   return results.entries_.empty() ? detail::kUnmatched : results.entries_[0];
 }
@@ -166,7 +167,7 @@ unsigned Pattern::count(const char* first, const char* last) const {
     from = m.entry(0).second;
     emptyStart = m.entry(0).first == m.entry(0).second;
   }
-  return n;
+  return m.aborted() ? 0 : n;
 }
 
 size_t Pattern::split(const char* first, const char* last, std::vector<std::string>& out,
@@ -195,6 +196,10 @@ size_t Pattern::split(const char* first, const char* last, std::vector<std::stri
       m.appendVisible(groups);
       for (size_t i = 1; i < groups.size(); ++i) out.push_back(groups[i].str());
       if (limit > 0 && --limit == 1) break;
+    }
+    if (m.aborted()) {
+      out.clear();
+      prevEnd = first;
     }
   }
   if (prevEnd != last || limit != 0) out.emplace_back(prevEnd, last);

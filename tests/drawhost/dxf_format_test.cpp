@@ -364,3 +364,32 @@ TEST(DxfWriter, ModelerDataCaretsAreTheFileEscapes) {
   EXPECT_TRUE(second.drawing.entities[0].loops.empty());
   EXPECT_EQ(writeDxf(second.drawing), written);
 }
+
+namespace {
+
+TEST(DxfReader, IntegersMustFitTheirGroupCode) {
+  auto layerWithColour = [](const std::string& colour) {
+    return "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nWALL\n62\n" + colour +
+           "\n0\nENDTAB\n0\nENDSEC\n0\nEOF\n";
+  };
+  ReadResult r = read(layerWithColour("-9223372036854775808"));
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.diagnostics.error, "line 14: '-9223372036854775808' is out of range for group code 62");
+  r = read(layerWithColour("65536"));
+  EXPECT_EQ(r.diagnostics.error, "line 14: '65536' is out of range for group code 62");
+  r = read(layerWithColour("99999999999999999999"));
+  EXPECT_EQ(r.diagnostics.error, "line 14: '99999999999999999999' is not an integer (group code 62)");
+  // An off layer keeps its colour negated; a colour out of 1..255 becomes 7.
+  r = read(layerWithColour("-5"));
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  EXPECT_TRUE(r.drawing.layers.at(0).off);
+  EXPECT_EQ(r.drawing.layers.at(0).colour, 5);
+  r = read(layerWithColour("-32768"));
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  EXPECT_EQ(r.drawing.layers.at(0).colour, 7);
+  // 32-bit groups take unsigned values, 64-bit ones anything.
+  EXPECT_TRUE(read(wrap("0\nLINE\n90\n4294967295\n160\n-9223372036854775808\n")).ok);
+  EXPECT_FALSE(read(wrap("0\nLINE\n90\n4294967296\n")).ok);
+}
+
+}  // namespace

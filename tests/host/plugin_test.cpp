@@ -3,6 +3,7 @@
 // what unloading leaves behind.
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "fixture.h"
 
@@ -139,6 +140,14 @@ TEST_F(PluginTest, TransparentCommandRunsInsideAPrompt) {
   EXPECT_TRUE(has(t, ">>HT_HELLO\nHello from the test plug-in\nPoint: 1,2")) << t;
 }
 
+TEST_F(PluginTest, TransparentCommandsNestOnlySoDeep) {
+  std::string script = "HT_PICK\n";
+  for (int i = 0; i < 5000; ++i) script += "'HT_PICK\n";
+  const drawhost::Result r = drawhost::runScriptText(script, "deep.scr");
+  EXPECT_EQ(r.error, "deep.scr:34: transparent commands nest deeper than 32");
+  EXPECT_TRUE(drawhost::runScriptText("HT_PICK\n'HT_PICK\n'HT_PICK\nenter\nenter\nenter\n", "ok.scr").ok);
+}
+
 TEST_F(PluginTest, MonitorsSeeTextsDirectlyAndInsideBlocks) {
   addText(0, 0, "4%%13225");
   AcDbObjectId block = addBlock("LABEL");
@@ -257,8 +266,24 @@ TEST_F(LoaderTest, RefusalsSayWhy) {
   std::string text = testing::TempDir() + "/not-a-library.arx";
   std::ofstream(text) << "just text\n";
   r = drawhost::loadPlugin(text);
-  EXPECT_NE(r.error.find("not a loadable shared library"), std::string::npos) << r.error;
+  EXPECT_NE(r.error.find(": it is not a shared library (too short for one)"), std::string::npos) << r.error;
+  std::ofstream(text) << std::string(200, 'x');
+  r = drawhost::loadPlugin(text);
+  EXPECT_NE(r.error.find(": it is not a shared library (no ELF header)"), std::string::npos) << r.error;
   std::remove(text.c_str());
+
+  // A copy that stopped half way: the system's loader would map pages past its end.
+  std::ifstream whole(HOSTTEST_PLUGIN, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+  const std::string cut = testing::TempDir() + "/cut-short.arx";
+  for (size_t keep : {bytes.size() / 2, bytes.size() - 1, size_t(100)}) {
+    std::ofstream(cut, std::ios::binary) << bytes.substr(0, keep);
+    r = drawhost::loadPlugin(cut);
+    EXPECT_NE(r.error.find(": it is cut short: " + std::to_string(keep) + " bytes, but its "),
+              std::string::npos)
+        << r.error;
+  }
+  std::remove(cut.c_str());
   EXPECT_TRUE(drawhost::loadedPlugins().empty());
   r = drawhost::unloadPlugin("nothing.arx");
   EXPECT_EQ(r.error, "plug-in nothing.arx is not loaded");

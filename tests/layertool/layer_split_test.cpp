@@ -379,3 +379,34 @@ TEST_F(LayerSplitTest, RadioButtonsOfTheGroupExcludeEachOtherAndCheckBoxesToggle
 
 }  // namespace
 }  // namespace layertool_test
+
+namespace layertool_test {
+namespace {
+
+TEST_F(LayerToolTest, SplitTemplateIsInThePluginsResourcesOnly) {
+  const AcUiDialogTemplate* found = AcUiFindDialogTemplate(GetModuleHandleA("PNSTRATAKIT.arx"), 200);
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->language, 0x0804u);
+  EXPECT_EQ(std::string(found->font) + " " + std::to_string(found->pointSize) + " " +
+                std::to_string(found->cx) + "x" + std::to_string(found->cy),
+            "System 10 164x146");
+  std::string layout;
+  for (const AcUiControlTemplate& c : found->controls)
+    layout += std::to_string(c.id) + "@" + std::to_string(c.x) + "," + std::to_string(c.y) + "," +
+              std::to_string(c.cx) + "," + std::to_string(c.cy) + " ";
+  EXPECT_EQ(layout,
+            "1@24,125,42,14 2@92,125,45,14 -1@7,7,150,21 200@13,17,33,10 201@51,17,34,10 "
+            "202@88,17,34,10 203@125,17,27,10 -1@7,27,150,94 204@40,86,102,12 206@13,105,137,92 "
+            "207@17,46,34,10 208@60,46,34,10 209@107,46,33,10 -1@13,61,136,42 -1@13,36,136,23 "
+            "210@21,72,27,10 211@65,72,27,10 212@109,72,25,10 213@16,88,20,10 ");
+  EXPECT_EQ(AcUiFindDialogTemplate(GetModuleHandleA("PNSTRATAKIT.arx"), 201), nullptr);
+  EXPECT_EQ(AcUiFindDialogTemplate(GetModuleHandleA(nullptr), 200), nullptr);
+  EXPECT_EQ(AcUiFindDialogTemplate(reinterpret_cast<HINSTANCE>(&layout), 200), nullptr);
+
+  AcUiDialog missing(999);
+  EXPECT_EQ(missing.doModal(), -1);
+  EXPECT_TRUE(contains(drawhost::transcript(), "Dialog template 999 is in none of the plug-ins' resources."));
+}
+
+}  // namespace
+}  // namespace layertool_test

@@ -1,6 +1,7 @@
 // The search: start positions, strategies, results, and the Pattern object.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <string>
 
@@ -191,6 +192,49 @@ TEST(Strategies, DeepRecursionReportsNoMatchInsteadOfOverflowing) {
   EXPECT_FALSE(regex::Pattern("(?=a(?R))", 0, regex::HeapStackMode).match(as, r).matched);
   // Left recursion never ends by itself: reported as no match in every mode.
   EXPECT_EQ(runAll("(?:(?R)|a)b", "ab"), "none");
+}
+
+// Runaway backtracking is cut off by the match limit and reported as no match.
+TEST(MatchLimit, RunawayCallsAreAbandonedQuicklyAndCounted) {
+  ASSERT_EQ(regex::matchLimit(), regex::kDefaultMatchLimit);
+  const std::string subject = std::string(29, 'a') + "!";
+  std::string as(2000, 'a');
+  for (regex::MatchMode mode : {regex::RecursiveMode, regex::HeapStackMode}) {
+    SCOPED_TRACE(mode);
+    const unsigned long long before = regex::abandonedCalls();
+    const auto start = std::chrono::steady_clock::now();
+    regex::MatchResults r;
+    EXPECT_FALSE(regex::Pattern("^(a+)+$", 0, mode).match(subject, r).matched);
+    EXPECT_EQ(regex::Pattern("(?<=a*)", 0, mode).count(as.data(), as.data() + as.size()), 0u);
+    std::vector<std::string> pieces;
+    EXPECT_EQ(regex::Pattern("(?<=a*)", 0, mode).split(as.data(), as.data() + as.size(), pieces, 0), 1u);
+    EXPECT_EQ(pieces, std::vector<std::string>{as});
+    EXPECT_FALSE(
+        regex::Pattern("(a+)+$", regex::Global | regex::CollectWholeMatches, mode).match(subject, r).matched);
+    EXPECT_EQ(r.size(), 0u);
+    EXPECT_EQ(regex::abandonedCalls(), before + 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  }
+  // A lower limit cuts sooner; a higher one lets a hard but finite call finish.
+  regex::MatchResults r;
+  unsigned long long before = regex::abandonedCalls();
+  regex::setMatchLimit(1000);
+  EXPECT_FALSE(regex::Pattern("^(a+)+$").match(std::string(12, 'a') + "!", r).matched);
+  EXPECT_EQ(regex::abandonedCalls(), before + 1);
+  regex::setMatchLimit(~0ull);
+  EXPECT_FALSE(regex::Pattern("^(a+)+$").match(std::string(12, 'a') + "!", r).matched);
+  EXPECT_EQ(regex::Pattern("(?<=a*)").count(as.data(), as.data() + 200), 201u);
+  EXPECT_EQ(regex::abandonedCalls(), before + 1);
+  regex::setMatchLimit(regex::kDefaultMatchLimit);
+}
+
+TEST(MatchLimit, WorkInProportionToTheSubjectIsNeverCut) {
+  const unsigned long long before = regex::abandonedCalls();
+  std::string text(3000000, 'a');
+  EXPECT_EQ(regex::Pattern("a").count(text.data(), text.data() + text.size()), 3000000u);
+  EXPECT_EQ(regex::Pattern("(?:a|b)(?=a|$)", 0, regex::HeapStackMode).count(text.data(), text.data() + text.size()),
+            3000000u);
+  EXPECT_EQ(regex::abandonedCalls(), before);
 }
 
 TEST(PatternObject, EmptyHolderAndCopies) {

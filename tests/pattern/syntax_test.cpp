@@ -414,6 +414,24 @@ TEST(Syntax, ErrorMessages) {
   }
 }
 
+TEST(Syntax, GroupsNestAtMost250Deep) {
+  auto nested = [](int depth) { return std::string(depth, '(') + "a" + std::string(depth, ')'); };
+  EXPECT_EQ(probe::run(nested(250), "a"), probe::run("(a)", "a").substr(0, 0) + probe::run(nested(250), "a"));
+  EXPECT_NO_THROW(regex::Pattern(nested(250)));
+  for (int depth : {251, 20000}) {
+    try {
+      regex::Pattern p(nested(depth));
+      ADD_FAILURE() << depth;
+    } catch (const regex::bad_regexpr& e) {
+      EXPECT_STREQ(e.what(), "parentheses nested too deeply");
+    }
+  }
+  // Siblings do not add up.
+  std::string siblings;
+  for (int i = 0; i < 1000; ++i) siblings += "(?:a)";
+  EXPECT_NO_THROW(regex::Pattern{siblings});
+}
+
 TEST(Syntax, ErrorsAreInvalidArgument) {
   try {
     regex::Pattern p("(");

@@ -183,3 +183,31 @@ TEST_F(AnnotationForms, EmbeddedNulBytesAreText) {
 }
 
 }  // namespace
+
+namespace {
+
+// The annotation patterns stay far below the matcher's limit, even on long and hostile texts:
+// a limit 200 times lower abandons nothing.
+TEST(AnnotationPatterns, NeverComeNearTheMatchLimit) {
+  RebarAreaCalculator calculator;
+  const unsigned long long before = regex::abandonedCalls();
+  regex::setMatchLimit(regex::kDefaultMatchLimit / 200);
+  std::vector<std::string> texts = {"4%%13225", "%%13010@100/200(4)", "G1.5-1.0", "12-8-12",
+                                    "2%%13225+2%%13222;4%%13222/2%%13220", "%%13010@100(2)"};
+  std::string longRow;
+  for (int i = 0; i < 300; ++i) longRow += "2%%13225+";
+  texts.push_back(longRow);
+  texts.push_back(std::string(5000, '%'));
+  texts.push_back(std::string(5000, '1'));
+  std::string mixed;
+  for (int i = 0; i < 800; ++i) mixed += "@1-/(";
+  texts.push_back(mixed);
+  for (const std::string& text : texts) {
+    std::string result;
+    calculator.analyse(text, result);
+  }
+  regex::setMatchLimit(regex::kDefaultMatchLimit);
+  EXPECT_EQ(regex::abandonedCalls(), before);
+}
+
+}  // namespace

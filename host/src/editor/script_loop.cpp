@@ -73,6 +73,13 @@ void invoke(AcEdCommand* cmd) {
 }
 
 void runTransparent(const Action& a) {
+  // Each transparent command runs inside the prompt it interrupts: without a bound a script
+  // could nest them until the stack runs out.
+  constexpr size_t kMaxNesting = 32;
+  if (state().running.size() > kMaxNesting) {
+    failScript("transparent commands nest deeper than " + std::to_string(kMaxNesting));
+    return;
+  }
   std::string name = text::utf8ToGbk(a.text);
   AcEdCommand* cmd = findCommand(name);
   if (!cmd) {

@@ -77,6 +77,15 @@ ValueType typeOfCode(int code) {
   return ValueType::String;
 }
 
+// The integer width of a group code: 16 or 32 bits (either signed or unsigned is taken, as
+// writers differ), or 64.
+bool fitsGroupCode(int code, std::int64_t value) {
+  if (code >= 160 && code <= 169) return true;
+  const bool wide = (code >= 90 && code <= 99) || (code >= 420 && code <= 429) ||
+                    (code >= 440 && code <= 459) || code == 1071;
+  return wide ? value >= INT32_MIN && value <= UINT32_MAX : value >= INT16_MIN && value <= UINT16_MAX;
+}
+
 std::string_view trimSpaces(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
@@ -177,6 +186,9 @@ class Tokenizer {
         if (!parseInteger(value, pair.integer))
           return fail(codeLineNumber + 1, quoted(value) + " is not an integer (group code " +
                                               std::to_string(code) + ")");
+        if (!fitsGroupCode(pair.code, pair.integer))
+          return fail(codeLineNumber + 1, quoted(value) + " is out of range for group code " +
+                                              std::to_string(code));
         break;
       case ValueType::String:
         break;
@@ -514,9 +526,11 @@ bool Reader::readLayer() {
             layer.locked = p.integer & 4;
             break;
           case 62:
+            // Off layers store their colour negated.
             layer.off = p.integer < 0;
-            layer.colour = static_cast<int>(p.integer < 0 ? -p.integer : p.integer);
-            if (layer.colour < 1 || layer.colour > 255) layer.colour = 7;
+            layer.colour = p.integer >= -255 && p.integer <= 255 && p.integer != 0
+                               ? static_cast<int>(p.integer < 0 ? -p.integer : p.integer)
+                               : 7;
             break;
           case 6: layer.linetype = std::string(p.value); break;
           case 290: layer.plottable = p.integer != 0; break;

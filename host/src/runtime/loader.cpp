@@ -40,6 +40,7 @@ drawhost::Result loadPluginImpl(const std::string& path) {
   std::string canonical = fs::canonical(path, ec).string();
   for (Module* m : loadedModules())
     if (m->path == canonical) return fail("it is already loaded");
+  if (const std::string problem = sharedObjectProblem(canonical); !problem.empty()) return fail(problem);
 
   Module* m = addModule(canonical);
   void* lib = nullptr;

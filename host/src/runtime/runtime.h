@@ -63,6 +63,9 @@ void dropModuleRegistrations(Module* m);
 // --- the loader (runtime/loader.cpp) ------------------------------------------------
 
 drawhost::Result loadPluginImpl(const std::string& path);
+// Why the file is no shared library the system's loader could map safely
+// (runtime/elf_check.cpp); empty when it is one.
+std::string sharedObjectProblem(const std::string& path);
 drawhost::Result unloadPluginImpl(const std::string& name, bool force);
 // Sends a message to every loaded plug-in.
 void sendDocumentMessage(AcRx::AppMsgCode msg, AcApDocument* doc);

@@ -41,6 +41,19 @@ enum PatternFlags : unsigned {
 
 enum MatchMode : int { RecursiveMode = 0, HeapStackMode = 1, MixedMode = 2 };
 
+// The match limit: the steps (nodes visited) that one call of match, count
+// or split may take on this thread, for every 10,000 bytes of its subject
+// (and at least once). A call that would take more is abandoned and
+// reports no match (count 0, split the whole subject as one piece), as
+// does one that would exhaust the stack; each is counted. The default is
+// far above what ordinary patterns need and stops a runaway backtracking
+// within a second or so; ~0 lifts the limit.
+constexpr unsigned long long kDefaultMatchLimit = 10'000'000;
+void setMatchLimit(unsigned long long steps);
+unsigned long long matchLimit();
+// Calls abandoned on this thread since it started.
+unsigned long long abandonedCalls();
+
 class bad_regexpr : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;
