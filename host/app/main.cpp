@@ -92,7 +92,22 @@ drawhost::Result prepareFolder(const std::string& folder) {
   return drawhost::Result::success();
 }
 
+// Outputs that could only go wrong are refused before anything runs.
+drawhost::Result checkOutputs(const Options& options) {
+  std::vector<std::string> targets;
+  if (!options.saveDxf.empty()) targets.push_back(options.saveDxf);
+  if (!options.saveSvg.empty()) targets.push_back(options.saveSvg);
+  if (drawhost::Result checked = drawhost::checkOutputTargets(targets); !checked) return checked;
+  std::error_code error;
+  if (!options.saveSvg.empty() && !options.drawing.empty() &&
+      std::filesystem::equivalent(options.saveSvg, options.drawing, error))
+    return drawhost::Result::failure("cannot write " + options.saveSvg + ": it is the drawing " +
+                                     options.drawing + ", which a picture would replace");
+  return drawhost::Result::success();
+}
+
 int run(const Options& options) {
+  if (const drawhost::Result checked = checkOutputs(options); !checked) return fail(checked.error);
   if (!options.dialogSvg.empty()) {
     const drawhost::Result prepared = prepareFolder(options.dialogSvg);
     if (!prepared) return fail(prepared.error);
@@ -127,26 +142,21 @@ int run(const Options& options) {
   std::cout << '\n';
   if (!ran) return fail(ran.error);
 
-  // Both outputs are made before either is written.
+  // Every output is made before any is written, and all are put in place together.
   AcDbDatabase* db = drawhost::database(drawhost::currentDocument());
   std::vector<std::string> warnings;
   const std::string dxf = options.saveDxf.empty() ? std::string() : drawhost::dxfText(db, &warnings);
   const std::string svg = options.saveSvg.empty() ? std::string() : drawhost::svgText(db);
   for (const std::string& warning : warnings)
     std::cerr << "drawhost: warning: " << options.saveDxf << ": " << warning << '\n';
-  if (!options.saveDxf.empty()) {
-    const drawhost::Result written = drawhost::writeFileAtomically(options.saveDxf, dxf);
-    if (!written) return fail(written.error);
-  }
-  if (!options.saveSvg.empty()) {
-    const drawhost::Result written = drawhost::writeFileAtomically(options.saveSvg, svg);
-    if (!written) return fail(written.error);
-  }
-  for (const drawhost::DialogPicture& picture : drawhost::dialogPictures()) {
-    const std::string path = (std::filesystem::path(options.dialogSvg) / picture.name).string();
-    const drawhost::Result written = drawhost::writeFileAtomically(path, picture.svg);
-    if (!written) return fail(written.error);
-  }
+  const std::vector<drawhost::DialogPicture> pictures = drawhost::dialogPictures();
+  std::vector<drawhost::OutputFile> outputs;
+  if (!options.saveDxf.empty()) outputs.push_back({options.saveDxf, dxf});
+  if (!options.saveSvg.empty()) outputs.push_back({options.saveSvg, svg});
+  for (const drawhost::DialogPicture& picture : pictures)
+    outputs.push_back({(std::filesystem::path(options.dialogSvg) / picture.name).string(), picture.svg});
+  const drawhost::Result written = drawhost::writeFilesAtomically(outputs);
+  if (!written) return fail(written.error);
   drawhost::reset();
   return 0;
 }

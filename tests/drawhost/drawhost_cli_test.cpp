@@ -1,6 +1,7 @@
 // The drawhost program end to end: arguments, drawings in and out, and that what it writes is
 // read by an independent reader (python3-ezdxf) without errors.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -177,6 +178,60 @@ TEST_F(DrawhostProgram, BadInputEndsWithAMessageAndWritesNothing) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << "\n" << r.err;
     EXPECT_EQ(readFile(path("out.dxf")), "previous contents") << c.name;
     EXPECT_FALSE(fs::exists(path("out.svg"))) << c.name;
+  }
+}
+
+TEST_F(DrawhostProgram, OutputsAreAllOrNothingAndKeepWhatTheTargetWas) {
+  writeFile(path("empty.scr"), "");
+  const std::string dxf = path("out.dxf").string(), svg = path("out.svg").string();
+  writeFile(dxf, "previous contents");
+  // The picture cannot be written (its folder is missing): the drawing is not replaced either.
+  ProgramRun r = run({"--script", path("empty.scr").string(), "--save", dxf, "--svg",
+                      path("missing/out.svg").string(), samplePath()});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(readFile(dxf), "previous contents");
+  EXPECT_FALSE(fs::exists(path("missing")));
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
+    EXPECT_EQ(entry.path().string().find(".XXXXXX"), std::string::npos);
+
+  // Mode, owner and hard links of a target are kept; a symbolic link is followed.
+  fs::permissions(dxf, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_hard_link(dxf, path("second-name.dxf"));
+  fs::create_symlink(svg, path("link.svg"));
+  r = run({"--script", path("empty.scr").string(), "--save", dxf, "--svg", path("link.svg").string(),
+           samplePath()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::status(dxf).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::hard_link_count(dxf), 2u);
+  EXPECT_NE(readFile(path("second-name.dxf")).find("ENTITIES"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(path("link.svg")));
+  EXPECT_NE(readFile(svg).find("<svg"), std::string::npos);
+
+  // Refused before anything runs: a target that is no regular file, two outputs on one file,
+  // a picture over the drawing being read, a script that is a folder.
+  ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+  const std::string before = readFile(dxf);
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::string drawingCopy = path("plan.dxf").string();
+  fs::copy_file(samplePath(), drawingCopy);
+  const Case cases[] = {
+      {{"--save", path("pipe").string(), samplePath()}, "cannot write " + path("pipe").string() + ": it is not a regular file"},
+      {{"--save", dir_.string(), samplePath()}, "cannot write " + dir_.string() + ": it is a folder"},
+      {{"--save", dxf, "--svg", dxf, samplePath()}, "cannot write " + dxf + ": it is also where " + dxf + " goes"},
+      {{"--save", dxf, "--svg", path("second-name.dxf").string(), samplePath()}, "it is also where"},
+      {{"--svg", drawingCopy, drawingCopy}, "it is the drawing " + drawingCopy + ", which a picture would replace"},
+      {{"--script", dir_.string(), "--save", dxf, samplePath()}, "cannot read script " + dir_.string() + ": it is a folder"},
+  };
+  for (const Case& c : cases) {
+    r = run(c.args);
+    EXPECT_EQ(r.status, 1) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_fifo(path("pipe")));
+    EXPECT_EQ(readFile(dxf), before);
+    EXPECT_EQ(readFile(drawingCopy), readFile(samplePath()));
   }
 }
 

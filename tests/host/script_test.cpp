@@ -103,7 +103,9 @@ TEST_F(ScriptRunTest, EmptyScriptsAndCommentsAreFine) {
 TEST_F(ScriptRunTest, MissingScriptFile) {
   auto r = drawhost::runScriptFile("/nonexistent/x.scr");
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.error, "cannot open script /nonexistent/x.scr");
+  EXPECT_EQ(r.error, "cannot open script /nonexistent/x.scr: No such file or directory");
+  r = drawhost::runScriptFile("/tmp");
+  EXPECT_EQ(r.error, "cannot read script /tmp: it is a folder");
 }
 
 TEST_F(ScriptRunTest, SelectMakesThePickfirstSetAndEscClearsIt) {

@@ -49,8 +49,18 @@ Result writeDxfFile(const std::string& path, AcDbDatabase* db,
 std::string svgText(AcDbDatabase* db);
 Result writeSvgFile(const std::string& path, AcDbDatabase* db);
 
-// Writes `contents` to `path` through a temporary file in the same directory and a rename.
+// Outputs are written to temporary files beside their targets and put in place only when every
+// one of them is complete; nothing is replaced when one fails. A target keeps its mode, owner
+// and hard links; a symbolic link is followed. Refused: a target that exists and is not a
+// regular file, and two outputs naming the same file.
+struct OutputFile {
+  std::string path;
+  std::string_view contents;
+};
+Result writeFilesAtomically(const std::vector<OutputFile>& outputs);
 Result writeFileAtomically(const std::string& path, std::string_view contents);
+// The refusals of writeFilesAtomically, checked before anything is made.
+Result checkOutputTargets(const std::vector<std::string>& paths);
 
 }  // namespace drawhost
 

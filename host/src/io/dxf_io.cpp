@@ -123,40 +123,5 @@ Result writeSvgFile(const std::string& path, AcDbDatabase* db) {
   return writeFileAtomically(path, svgText(db));
 }
 
-Result writeFileAtomically(const std::string& path, std::string_view contents) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return Result::failure("cannot write " + path + ": " + std::strerror(errno));
-  auto failWith = [&](int error) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    return Result::failure("cannot write " + path + ": " + std::strerror(error));
-  };
-  size_t written = 0;
-  while (written < contents.size()) {
-    const ssize_t n = ::write(fd, contents.data() + written, contents.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return failWith(errno);
-    }
-    written += static_cast<size_t>(n);
-  }
-  // mkstemp makes the file private; a drawing is as readable as any file the user writes.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  if (::fsync(fd) != 0) return failWith(errno);
-  if (::close(fd) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    return Result::failure("cannot write " + path + ": " + std::strerror(error));
-  }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    return Result::failure("cannot write " + path + ": " + std::strerror(error));
-  }
-  return Result::success();
-}
 
 }  // namespace drawhost

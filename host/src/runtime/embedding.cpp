@@ -1,7 +1,11 @@
 // The embedding API (namespace drawhost): what the drawhost program and the
 // tests use to open drawings, load plug-ins and drive the editor, over the
 // host's internals.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <istream>
 #include <sstream>
@@ -85,8 +89,15 @@ std::vector<CommandInfo> registeredCommands() { return hostimpl::commandList(); 
 Result runCommand(const std::string& name) { return hostimpl::runCommandByName(name); }
 
 Result runScriptFile(const std::string& path) {
+  // A folder opens as a stream that reads nothing: the script would seem empty.
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0)
+    return Result::failure("cannot open script " + path + ": " + std::strerror(errno));
+  if (S_ISDIR(status.st_mode)) return Result::failure("cannot read script " + path + ": it is a folder");
+  if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode) && !S_ISCHR(status.st_mode))
+    return Result::failure("cannot read script " + path + ": it is not a file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) return Result::failure("cannot open script " + path);
+  if (!in) return Result::failure("cannot open script " + path + ": " + std::strerror(errno));
   std::stringstream text;
   text << in.rdbuf();
   if (in.bad()) return Result::failure("cannot read script " + path);
