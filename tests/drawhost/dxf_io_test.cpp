@@ -200,6 +200,22 @@ TEST_F(DxfIo, SavingAndReadingAgainChangesNothing) {
   EXPECT_EQ(drawhost::svgText(drawhost::database(second)), drawhost::svgText(db_));
 }
 
+// A character above U+FFFF from a newer (UTF-8) drawing is saved as the escapes of its UTF-16
+// pair and comes back as itself, in the drawing and in the picture.
+TEST_F(DxfIo, CharactersAboveTheBasicPlaneComeBackAsThemselves) {
+  const std::string newer = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1032\n0\nENDSEC\n"
+                            "0\nSECTION\n2\nENTITIES\n0\nTEXT\n10\n0\n20\n0\n40\n1\n"
+                            "1\nA\xF0\x9F\x98\x80\xE6\xA2\x81\n0\nENDSEC\n0\nEOF\n";
+  ASSERT_TRUE(drawhost::readDxfText(newer, db_).ok);
+  const std::string saved = drawhost::dxfText(db_);
+  EXPECT_NE(saved.find("\nA\\U+D83D\\U+DE00\xC1\xBA\n"), std::string::npos);
+  AcApDocument* second = drawhost::newDocument();
+  ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(second)).ok);
+  EXPECT_EQ(drawhost::dxfText(drawhost::database(second)), saved);
+  EXPECT_NE(drawhost::svgText(drawhost::database(second)).find(">A\xF0\x9F\x98\x80\xE6\xA2\x81<"),
+            std::string::npos);
+}
+
 TEST_F(DxfIo, AppliesTheCurrentLayerAndFrozenLayersAfterTheEntities) {
   const std::string tables = layerRecord("0", 1, 7) + layerRecord("WORK", 5, 3);
   const std::string entities = "0\nLINE\n8\nWORK\n10\n0\n20\n0\n11\n1\n21\n1\n";
