@@ -393,3 +393,48 @@ TEST(DxfReader, IntegersMustFitTheirGroupCode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DxfWriter, LayerStatesAreKeptInTheLayerTablesDictionary) {
+  DxfDrawing drawing;
+  DxfLayer wall;
+  wall.name = "WALL";
+  drawing.layers.push_back(wall);
+  DxfLayerState state;
+  state.name = "MYSAVE";
+  state.mask = 0x1FF;
+  DxfLayerState::Layer zero, saved;
+  zero.name = "0";
+  saved.name = "WALL";
+  saved.off = saved.locked = saved.frozenInNewViewports = true;
+  saved.plottable = false;
+  saved.colour = 3;
+  saved.lineweight = 50;
+  saved.linetype = "DASHED";
+  saved.plotStyle = "Normal";
+  state.layers = {zero, saved};
+  drawing.layerStates.push_back(state);
+  const std::string written = writeDxf(drawing);
+  EXPECT_NE(written.find("{ACAD_XDICTIONARY"), std::string::npos);
+  const ReadResult back = read(written);
+  ASSERT_TRUE(back.ok) << back.diagnostics.error;
+  ASSERT_EQ(back.drawing.layerStates.size(), 1u);
+  const DxfLayerState& got = back.drawing.layerStates[0];
+  EXPECT_EQ(got.name, "MYSAVE");
+  EXPECT_EQ(got.mask, 0x1FF);
+  ASSERT_EQ(got.layers.size(), 2u);
+  const DxfLayerState::Layer& w = got.layers[1];
+  EXPECT_EQ(w.name, "WALL");
+  EXPECT_TRUE(w.off && w.locked && w.frozenInNewViewports && !w.frozen && !w.plottable);
+  EXPECT_EQ(w.colour, 3);
+  EXPECT_EQ(w.lineweight, 50);
+  EXPECT_EQ(w.linetype, "DASHED");
+  EXPECT_EQ(w.plotStyle, "Normal");
+  EXPECT_EQ(writeDxf(back.drawing), written);
+  // No states, no dictionary.
+  drawing.layerStates.clear();
+  EXPECT_EQ(writeDxf(drawing).find("ACAD_LAYERSTATES"), std::string::npos);
+}
+
+}  // namespace

@@ -52,11 +52,13 @@ class DrawhostPlanTest : public ::testing::Test {
 
   // Runs drawhost with the layer tool and `script` on the plan, saves the
   // result and reads it back; returns the transcript (UTF-8).
-  std::string run(const std::string& script, const std::string& options = "") {
+  std::string run(const std::string& script, const std::string& options = "",
+                  const std::string& drawing = "") {
     const fs::path scriptPath = dir_ / "run.scr", saved = dir_ / "out.dxf";
     std::ofstream(scriptPath, std::ios::binary) << script;
     const char* root = std::getenv("STRUCTKIT_SOURCE_DIR");
-    const std::string plan = std::string(root ? root : ".") + "/samples/floorplan.dxf";
+    const std::string plan =
+        drawing.empty() ? std::string(root ? root : ".") + "/samples/floorplan.dxf" : drawing;
     const std::string command = quote(DRAWHOST_PROGRAM) + " --load " + quote(PLUGIN_PATH) +
                                 " --script " + quote(scriptPath) + " --save " + quote(saved) + options +
                                 " " + quote(plan) + " </dev/null >" + quote(dir_ / "stdout") +
@@ -212,6 +214,25 @@ TEST_F(DrawhostPlanTest, RestoredStateMatchesTheSavedOne) {
   EXPECT_TRUE(layer("FURNITURE").frozen);
   EXPECT_TRUE(layer("DEFPOINTS_AUX").off);
   EXPECT_FALSE(layer("BEAM").off);
+}
+
+TEST_F(DrawhostPlanTest, SavedLayerStateLivesInTheDrawing) {
+  run("SAVE_LAYER_STATE\n");
+  ASSERT_TRUE(db_->getLayerStateManager()->hasLayerState("MYSAVE"));
+  const fs::path saved = dir_ / "with-state.dxf";
+  fs::copy_file(dir_ / "out.dxf", saved);
+  // An independent reader finds the drawing sound, objects and all.
+  const std::string audit = "/usr/bin/python3 -c \"import sys, ezdxf; a = ezdxf.readfile(sys.argv[1]).audit(); "
+                            "sys.exit(len(a.errors) + len(a.fixes))\" " + quote(saved);
+  EXPECT_EQ(std::system(audit.c_str()), 0);
+  // Reopened: everything switched on, then the state from the drawing put back.
+  run("DISP_LAYER_ALL\nUNLOCK_LAYER_ALL\nUNFROZEN_LAYER_ALL\nRESTORE_LAYER_STATE\n", "", saved.string());
+  EXPECT_TRUE(layer("TITLE").locked);
+  EXPECT_TRUE(layer("FURNITURE").frozen);
+  EXPECT_TRUE(layer("DEFPOINTS_AUX").off);
+  EXPECT_FALSE(layer("BEAM").off);
+  // Saved again, it still holds the one state.
+  EXPECT_EQ(db_->getLayerStateManager()->layerStateNames(), std::vector<std::string>{"MYSAVE"});
 }
 
 TEST_F(DrawhostPlanTest, LayerSplitDialogIsDrawnAsItOpensAndClosesAndSplitsThePlan) {

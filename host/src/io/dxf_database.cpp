@@ -316,6 +316,24 @@ bool DatabaseImporter::entity(const DxfEntity& e) {
   return true;
 }
 
+bool DatabaseImporter::layerState(const DxfLayerState& state) {
+  AcDbLayerStateManager::LayerState saved;
+  saved.name = state.name;
+  saved.mask = state.mask;
+  for (const DxfLayerState::Layer& layer : state.layers) {
+    AcDbLayerStateManager::LayerSettings& settings = saved.layers.emplace_back();
+    settings.layerName = layer.name;
+    settings.off = layer.off, settings.frozen = layer.frozen, settings.locked = layer.locked;
+    settings.plottable = layer.plottable, settings.vpdflt = layer.frozenInNewViewports;
+    settings.color = layer.colour;
+    settings.linetype = layer.linetype;
+    settings.lineweight = layer.lineweight;
+    settings.plotStyle = layer.plotStyle;
+  }
+  if (!saved.name.empty()) db_->getLayerStateManager()->putLayerState(saved);
+  return true;
+}
+
 bool DatabaseImporter::finish() {
   closeOwner();
   const AcDbObjectId current = layerId(currentLayer_);
@@ -440,6 +458,21 @@ DxfDrawing DatabaseExporter::tables() {
   forEachRecord<AcDbTextStyleTable>(db_, [&](AcDbSymbolTableRecord* record) {
     drawing.textStyles.push_back(record->name());
   });
+  for (const AcDbLayerStateManager::LayerState& saved : db_->getLayerStateManager()->layerStates()) {
+    DxfLayerState& state = drawing.layerStates.emplace_back();
+    state.name = saved.name;
+    state.mask = saved.mask;
+    for (const AcDbLayerStateManager::LayerSettings& settings : saved.layers) {
+      DxfLayerState::Layer& layer = state.layers.emplace_back();
+      layer.name = settings.layerName;
+      layer.off = settings.off, layer.frozen = settings.frozen, layer.locked = settings.locked;
+      layer.plottable = settings.plottable, layer.frozenInNewViewports = settings.vpdflt;
+      layer.colour = settings.color;
+      layer.linetype = settings.linetype;
+      layer.lineweight = settings.lineweight;
+      layer.plotStyle = settings.plotStyle;
+    }
+  }
   std::vector<AcDbObjectId> definitions;
   forEachRecord<AcDbBlockTable>(db_, [&](AcDbSymbolTableRecord* record) {
     auto* block = AcDbBlockTableRecord::cast(record);

@@ -31,6 +31,7 @@ class DatabaseImporter : public DxfSink {
   bool beginBlock(const DxfBlock& block) override;
   bool endBlock() override;
   bool entity(const DxfEntity& entity) override;
+  bool layerState(const DxfLayerState& state) override;
 
   // Applies frozen and locked layers and the current layer. Returns false with error() set
   // when the database refused something it must not.

@@ -46,6 +46,22 @@ struct DxfLayer {
   bool plottable = true;
 };
 
+// A named layer state: every layer's settings when it was saved, and the mask of the settings
+// that count when it is restored (the host's layer-state mask bits).
+struct DxfLayerState {
+  struct Layer {
+    std::string name;
+    bool off = false, frozen = false, locked = false, plottable = true, frozenInNewViewports = false;
+    int colour = 7;
+    int lineweight = kLineweightDefault;
+    std::string linetype;
+    std::string plotStyle;
+  };
+  std::string name;
+  int mask = 0;
+  std::vector<Layer> layers;
+};
+
 enum class EntityKind : std::uint8_t {
   Line,
   Arc,
@@ -138,6 +154,8 @@ class DxfSink {
   virtual bool beginBlock(const DxfBlock& block) = 0;
   virtual bool endBlock() = 0;
   virtual bool entity(const DxfEntity& entity) = 0;
+  // The drawing's named layer states, after everything else.
+  virtual bool layerState(const DxfLayerState&) { return true; }
 };
 
 // A whole drawing in memory, for writing and for tests.
@@ -153,6 +171,7 @@ struct DxfDrawing {
   std::vector<std::string> textStyles;  // besides those the entities name
   std::vector<DxfBlockDefinition> blocks;
   std::vector<DxfEntity> entities;  // model space
+  std::vector<DxfLayerState> layerStates;
 };
 
 // Model-space entities handed out one at a time, so that a large drawing is written without
@@ -171,6 +190,7 @@ class DxfCollector : public DxfSink {
   bool beginBlock(const DxfBlock& block) override;
   bool endBlock() override;
   bool entity(const DxfEntity& entity) override;
+  bool layerState(const DxfLayerState& state) override;
 
  private:
   DxfDrawing& drawing_;

@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <utility>
 
 #include "io/acis_text.h"
 #include "io/dxf_text.h"
@@ -52,6 +53,11 @@ bool DxfCollector::beginBlock(const DxfBlock& block) {
 
 bool DxfCollector::endBlock() {
   inBlock_ = false;
+  return true;
+}
+
+bool DxfCollector::layerState(const DxfLayerState& state) {
+  drawing_.layerStates.push_back(state);
   return true;
 }
 
@@ -274,6 +280,8 @@ class Reader {
   bool readBlocksSection();
   bool readBlock();
   bool readEntitiesSection();
+  bool readObjectsSection();
+  void readLayerStates();
   bool skipSection();
 
   // Reads entities until a code-0 pair that is not an entity the reader continues with
@@ -325,6 +333,11 @@ class Reader {
   };
   std::unordered_map<std::string, BlockUse> blockUses_;
   std::string currentBlock_;  // upper case, while reading a block definition
+  // Of the objects section: dictionaries (handle -> entries, name and handle) and records of
+  // data (handle -> their groups after the subclass marker).
+  std::unordered_map<std::string, std::vector<std::pair<std::string, std::string>>> dictionaries_;
+  std::unordered_map<std::string, std::vector<std::pair<int, std::string>>> xrecords_;
+  std::vector<DxfLayerState> layerStates_;
 };
 
 template <typename Handler>
@@ -371,12 +384,15 @@ bool Reader::run() {
     else if (section == "TABLES") ok = readTablesSection();
     else if (section == "BLOCKS") ok = readBlocksSection();
     else if (section == "ENTITIES") ok = readEntitiesSection();
+    else if (section == "OBJECTS") ok = readObjectsSection();
     else ok = skipSection();
     if (!ok) return false;
   }
   if (tokens_.failed()) return false;
   if (!sawEof) return fail(tokens_.line(), "the file ends without EOF; it may be cut short");
   if (!sendHeader() || !checkBlockReferences()) return false;
+  for (const DxfLayerState& state : layerStates_)
+    if (!sink_.layerState(state)) return sinkRefused();
 
   if (!skipped_.empty()) {
     std::string list;
@@ -469,6 +485,83 @@ void Reader::fixText(std::string& text) {
   }
   decodeCarets(text);
   text::collapseUnicodeEscapes(text);
+}
+
+// Dictionaries and data records are kept until the section ends; then the layer states are
+// found through them. Every other object is passed over.
+bool Reader::readObjectsSection() {
+  Pair pair;
+  while (tokens_.next(pair)) {
+    if (pair.code != 0) continue;
+    const std::string_view type = trimSpaces(pair.value);
+    if (type == "ENDSEC") {
+      readLayerStates();
+      return true;
+    }
+    const bool dictionary = type == "DICTIONARY", xrecord = type == "XRECORD";
+    if (!dictionary && !xrecord) continue;
+    std::string self, name;
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::vector<std::pair<int, std::string>> data;
+    bool inData = false;
+    if (!readRecord([&](const Pair& p) {
+          const std::string value(trimSpaces(p.value));
+          if (p.code == 5 && self.empty()) self = value;
+          else if (dictionary && p.code == 3) name = std::string(p.value);
+          else if (dictionary && (p.code == 350 || p.code == 360) && !name.empty())
+            entries.emplace_back(std::exchange(name, std::string()), value);
+          else if (xrecord && p.code == 100) inData = true;
+          else if (xrecord && inData) data.emplace_back(p.code, std::string(p.value));
+          return true;
+        }))
+      return false;
+    if (dictionary) dictionaries_[self] = std::move(entries);
+    else xrecords_[self] = std::move(data);
+  }
+  return tokens_.failed() ? false : expectEndOfData("the OBJECTS section");
+}
+
+void Reader::readLayerStates() {
+  for (const auto& [handle, entries] : dictionaries_) {
+    for (const auto& [entryName, target] : entries) {
+      if (!sameName(entryName, "ACAD_LAYERSTATES")) continue;
+      const auto states = dictionaries_.find(target);
+      if (states == dictionaries_.end()) continue;
+      for (const auto& [stateName, record] : states->second) {
+        const auto found = xrecords_.find(record);
+        if (found == xrecords_.end()) continue;
+        DxfLayerState& state = layerStates_.emplace_back();
+        state.name = stateName;
+        fixText(state.name);
+        for (const auto& [code, value] : found->second) {
+          std::int64_t number = 0;
+          const bool isNumber = parseInteger(value, number);
+          if (code == 8) {
+            state.layers.emplace_back().name = value;
+            fixText(state.layers.back().name);
+          } else if (code == 91 && state.layers.empty() && isNumber) {
+            state.mask = static_cast<int>(number & 0x1FF);
+          } else if (!state.layers.empty()) {
+            DxfLayerState::Layer& layer = state.layers.back();
+            if (code == 90 && isNumber) {
+              layer.off = number & 1, layer.frozen = number & 2, layer.locked = number & 4;
+              layer.plottable = number & 8, layer.frozenInNewViewports = number & 16;
+            } else if (code == 62 && isNumber && number >= 1 && number <= 255) {
+              layer.colour = static_cast<int>(number);
+            } else if (code == 370 && isNumber && isValidLineweight(number)) {
+              layer.lineweight = static_cast<int>(number);
+            } else if (code == 6) {
+              layer.linetype = value;
+              fixText(layer.linetype);
+            } else if (code == 1) {
+              layer.plotStyle = value;
+              fixText(layer.plotStyle);
+            }
+          }
+        }
+      }
+    }
+  }
 }
 
 bool Reader::skipSection() {

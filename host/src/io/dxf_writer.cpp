@@ -141,10 +141,15 @@ void DxfWriter::point(int groupCode, const Point& p, bool withZ) {
   if (withZ) pair(groupCode + 20, p.z);
 }
 
-void DxfWriter::beginTable(const char* name, Handle handleValue, int count) {
+void DxfWriter::beginTable(const char* name, Handle handleValue, int count, Handle dictionary) {
   pair(0, "TABLE");
   pair(2, name);
   handle(5, handleValue);
+  if (dictionary != 0) {
+    pair(102, "{ACAD_XDICTIONARY");
+    handle(360, dictionary);
+    pair(102, "}");
+  }
   handle(330, 0);
   pair(100, "AcDbSymbolTable");
   integer(70, count);
@@ -198,7 +203,9 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
     if (layer.name == "0") layers[0] = &layer;
     else if (!layer.name.empty()) layers.push_back(&layer);
   }
-  beginTable("LAYER", kLayerTable, static_cast<int>(layers.size()));
+  layerStates_ = tables.layerStates;
+  if (!layerStates_.empty()) layerDictionary_ = next();
+  beginTable("LAYER", kLayerTable, static_cast<int>(layers.size()), layerDictionary_);
   for (const DxfLayer* layer : layers) writeLayer(kLayerTable, *layer);
   pair(0, "ENDTAB");
 
@@ -548,8 +555,54 @@ void DxfWriter::writeObjects() {
   handle(330, kRootDictionary);
   pair(100, "AcDbDictionary");
   integer(281, 1);
+  writeLayerStates();
   pair(0, "ENDSEC");
   pair(0, "EOF");
+}
+
+// Named layer states live in the layer table's extension dictionary, under ACAD_LAYERSTATES, one
+// record each: the mask (91), then per layer its name (8), flags (90: 1 off, 2 frozen, 4 locked,
+// 8 plottable, 16 frozen in new viewports), colour (62), lineweight (370), linetype (6) and plot
+// style (1).
+void DxfWriter::writeLayerStates() {
+  if (layerStates_.empty()) return;
+  const Handle states = next();
+  std::vector<Handle> records;
+  for (size_t i = 0; i < layerStates_.size(); ++i) records.push_back(next());
+  auto beginObject = [&](const char* type, Handle self, Handle owner, const char* subclass) {
+    pair(0, type);
+    handle(5, self);
+    pair(102, "{ACAD_REACTORS");
+    handle(330, owner);
+    pair(102, "}");
+    handle(330, owner);
+    pair(100, subclass);
+  };
+  beginObject("DICTIONARY", layerDictionary_, kLayerTable, "AcDbDictionary");
+  integer(281, 1);
+  pair(3, "ACAD_LAYERSTATES");
+  handle(350, states);
+  beginObject("DICTIONARY", states, layerDictionary_, "AcDbDictionary");
+  integer(281, 1);
+  for (size_t i = 0; i < layerStates_.size(); ++i) {
+    text(3, layerStates_[i].name);
+    handle(350, records[i]);
+  }
+  for (size_t i = 0; i < layerStates_.size(); ++i) {
+    const DxfLayerState& state = layerStates_[i];
+    beginObject("XRECORD", records[i], states, "AcDbXrecord");
+    integer(280, 1);
+    integer(91, state.mask);
+    for (const DxfLayerState::Layer& layer : state.layers) {
+      text(8, layer.name);
+      integer(90, (layer.off ? 1 : 0) | (layer.frozen ? 2 : 0) | (layer.locked ? 4 : 0) |
+                      (layer.plottable ? 8 : 0) | (layer.frozenInNewViewports ? 16 : 0));
+      integer(62, layer.colour);
+      integer(370, layer.lineweight);
+      text(6, layer.linetype);
+      text(1, layer.plotStyle);
+    }
+  }
 }
 
 std::string DxfWriter::finish() {
@@ -603,6 +656,7 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
   tables.linetypes = drawing.linetypes;
   tables.layers = drawing.layers;
   tables.textStyles = drawing.textStyles;
+  tables.layerStates = drawing.layerStates;
   auto addStyle = [&](const DxfEntity& e) {
     if (e.kind == EntityKind::Text || e.kind == EntityKind::MText ||
         e.kind == EntityKind::AttributeDefinition)

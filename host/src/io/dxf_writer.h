@@ -28,6 +28,7 @@ struct DxfTables {
   std::vector<DxfLayer> layers;        // layer "0" is written first whether listed or not
   std::vector<std::string> textStyles; // besides Standard
   std::vector<DxfBlock> blocks;        // the user's block definitions, in the order to write
+  std::vector<DxfLayerState> layerStates;
 };
 
 // A growable byte buffer for text made of many short pieces: a piece is copied in place
@@ -91,10 +92,12 @@ class DxfWriter {
   void point(int groupCode, const Point& p, bool withZ = true);
 
   void writeClassesAndTables(const DxfTables& tables);
-  void beginTable(const char* name, Handle handle, int count);
+  // A table with an extension dictionary when `dictionary` is not 0.
+  void beginTable(const char* name, Handle handle, int count, Handle dictionary = 0);
   Handle beginRecord(const char* type, Handle table, const char* subclass);
   void writeLinetype(Handle table, const DxfLinetype& linetype);
   void writeLayer(Handle table, const DxfLayer& layer);
+  void writeLayerStates();
   void writeBlockRecords(Handle table, const DxfTables& tables);
   void writeLayoutBlocks();
   void writeBlockBegin(Handle owner, const std::string& name, const Point& base, int flags,
@@ -115,6 +118,8 @@ class DxfWriter {
   Handle modelSpaceRecord_ = 0;
   Handle paperSpaceRecord_ = 0;
   Handle currentOwner_ = 0;
+  std::vector<DxfLayerState> layerStates_;
+  Handle layerDictionary_ = 0;  // the layer table's extension dictionary, when there are states
   std::string currentLayer_;
   Point extMin_{1e300, 1e300, 0};
   Point extMax_{-1e300, -1e300, 0};
