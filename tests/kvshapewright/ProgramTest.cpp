@@ -18,6 +18,16 @@
 
 namespace {
 
+// A release-2010 drawing saved as release 2000 leaves out the header variables of newer
+// releases and says so in one line; nothing else is lost.
+void expectOnlyTheNewerVariablesWarning(const std::string& err) {
+  EXPECT_NE(err.find(": left out "), std::string::npos) << err;
+  EXPECT_NE(err.find(" header variables of newer releases, which a release-2000 drawing does not hold: "),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
 using testfiles::quote;
 using testfiles::readFile;
 
@@ -96,7 +106,7 @@ TEST_F(CutoutProgram, SavedDrawingPassesAnIndependentAuditAndThePictureShowsTheR
             "Pick the first point:-5,-5-5.000000,-5.000000\n"
             "Pick the second point:5,55.000000,5.000000\n"
             "selected 4 beam lines\n");
-  EXPECT_EQ(readFile(dir_ / "stderr"), "");
+  expectOnlyTheNewerVariablesWarning(readFile(dir_ / "stderr"));
 
   ASSERT_EQ(shell("/usr/bin/python3 " + quote(report) + " " + quote(out) + " >" +
                   quote(dir_ / "report.txt")),
@@ -196,7 +206,7 @@ TEST_F(CutoutProgram, RegionsReadBackWithAnIndependentModelerReaderToTheirAreas)
   ASSERT_EQ(shell("/usr/bin/python3 " + quote(maker) + " " + quote(in)), 0);
   std::ofstream(script) << "KVRegion\nall\nenter\n";
   ASSERT_EQ(runDrawhost(script), 0) << readFile(dir_ / "stderr");
-  EXPECT_EQ(readFile(dir_ / "stderr"), "");
+  expectOnlyTheNewerVariablesWarning(readFile(dir_ / "stderr"));
   ASSERT_EQ(shell("/usr/bin/python3 " + quote(report) + " " + quote(out) + " >" +
                   quote(dir_ / "report.txt") + " 2>&1"),
             0)

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "geometry/geometry.h"
+#include "io/dxf_model.h"
 #include "hostapi/hostapi.h"
 
 struct AcDbStub {
@@ -82,6 +83,8 @@ struct AcDbDatabase::Impl {
   AcDbStub* clayer = nullptr;
   std::unique_ptr<AcDbLayerStateManager> layerStates;
   std::uint64_t modifications = 0;
+  // Header variables of the drawing file the host does not use, written back as they came.
+  std::vector<drawhost::dxf::DxfVariable> fileVariables;
 };
 
 // The body of a setter of a database object: refused unless open for write.

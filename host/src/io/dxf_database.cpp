@@ -2,6 +2,8 @@
 // interface only. Angles are degrees in the records and radians in the database.
 #include "io/dxf_database.h"
 
+#include "db/db.h"
+
 #include "io/dxf_text.h"
 
 #include <cmath>
@@ -67,6 +69,7 @@ bool DatabaseImporter::refuse(const std::string& what, AcDb::Status status) {
 
 bool DatabaseImporter::header(const DxfHeader& header) {
   currentLayer_ = header.currentLayer;
+  db_->impl()->fileVariables = header.variables;
   return true;
 }
 
@@ -431,6 +434,7 @@ DatabaseExporter::DatabaseExporter(AcDbDatabase* db) : db_(db) {}
 DxfDrawing DatabaseExporter::tables() {
   DxfDrawing drawing;
   drawing.header.currentLayer = recordName(db_->clayer());
+  drawing.header.variables = db_->impl()->fileVariables;
   forEachRecord<AcDbLinetypeTable>(db_, [&](AcDbSymbolTableRecord* record) {
     auto* linetype = AcDbLinetypeTableRecord::cast(record);
     if (!linetype) return;

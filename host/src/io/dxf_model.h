@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace drawhost::dxf {
@@ -136,10 +137,18 @@ struct DxfBlock {
   int flags = 0;
 };
 
+// A header variable the host does not use itself, kept to be written back: its groups in file
+// order, each a code and the value as the file gives it (texts in GBK).
+struct DxfVariable {
+  std::string name;
+  std::vector<std::pair<int, std::string>> groups;
+};
+
 struct DxfHeader {
   std::string version = "AC1015";
   std::string codePage = "ANSI_936";
   std::string currentLayer = "0";
+  std::vector<DxfVariable> variables;  // the others, in file order
 };
 
 // Receives the drawing in file order: the header, linetypes, layers, then each block definition

@@ -6,6 +6,7 @@
 // sink sees header() exactly once, before anything else.
 #include "io/dxf_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -444,19 +445,84 @@ bool Reader::sendHeader() {
   return true;
 }
 
+namespace {
+
+// Variables the host writes itself.
+bool ownVariable(std::string_view name) {
+  for (const char* own : {"$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$HANDSEED", "$EXTMIN",
+                          "$EXTMAX", "$CLAYER"})
+    if (name == own) return true;
+  return false;
+}
+
+// Variables that came after release 2000, the release the host saves: such a drawing does not
+// hold them.
+bool newerVariable(std::string_view name) {
+  static const std::set<std::string_view> newer = {
+      "$3DDWFPREC", "$CAMERADISPLAY", "$CAMERAHEIGHT", "$CMATERIAL", "$CSHADOW", "$DGNFRAME",
+      "$DIMARCSYM", "$DIMFXL", "$DIMFXLON", "$DIMJOGANG", "$DIMLTEX1", "$DIMLTEX2", "$DIMLTYPE",
+      "$DIMTFILL", "$DIMTFILLCLR", "$DIMTXTDIRECTION", "$DWFFRAME", "$HALOGAP", "$HIDETEXT",
+      "$INDEXCTL", "$INTERFERECOLOR", "$INTERFEREOBJVS", "$INTERFEREVPVS", "$INTERSECTIONCOLOR",
+      "$INTERSECTIONDISPLAY", "$LASTSAVEDBY", "$LATITUDE", "$LENSLENGTH", "$LIGHTGLYPHDISPLAY",
+      "$LOFTANG1", "$LOFTANG2", "$LOFTMAG1", "$LOFTMAG2", "$LOFTNORMALS", "$LOFTPARAM",
+      "$LONGITUDE", "$NORTHDIRECTION", "$OBSCOLOR", "$OBSLTYPE", "$PROJECTNAME", "$PSOLHEIGHT",
+      "$PSOLWIDTH", "$REALWORLDSCALE", "$REQUIREDVERSIONS", "$SHADOWPLANELOCATION", "$SHOWHIST",
+      "$SOLIDHIST", "$STEPSIZE", "$STEPSPERSEC", "$TILEMODELIGHTSYNCH", "$TIMEZONE",
+      "$XCLIPFRAME"};
+  return newer.count(name) > 0;
+}
+
+// A group that names another object by its handle: the host gives objects new handles.
+bool isHandleCode(int code) { return (code >= 320 && code <= 369) || (code >= 390 && code <= 399); }
+
+}  // namespace
+
 bool Reader::readHeaderSection() {
   Pair pair;
   std::string variable;
+  std::vector<std::string> newer, byHandle;
+  auto keep = [&]() {
+    if (header_.variables.empty() || header_.variables.back().name != variable) return;
+    const DxfVariable& last = header_.variables.back();
+    const bool refersByHandle = std::any_of(last.groups.begin(), last.groups.end(),
+                                            [](const auto& g) { return isHandleCode(g.first); });
+    if (last.groups.empty() || newerVariable(variable) || refersByHandle) {
+      if (!last.groups.empty()) (newerVariable(variable) ? newer : byHandle).push_back(variable);
+      header_.variables.pop_back();
+    }
+  };
+  auto report = [&](const std::vector<std::string>& names, const char* why) {
+    if (names.empty()) return;
+    constexpr size_t kNamed = 5;
+    std::string list;
+    for (size_t i = 0; i < names.size() && i < kNamed; ++i) list += (i ? ", " : "") + names[i];
+    if (names.size() > kNamed) list += " and " + std::to_string(names.size() - kNamed) + " more";
+    diagnostics_.warnings.push_back("left out " + std::to_string(names.size()) + " header variable" +
+                                    (names.size() == 1 ? " " : "s ") + why + ": " + list);
+  };
+  auto finish = [&]() {
+    keep();
+    // Texts are converted once the code page is known, wherever $DWGCODEPAGE stood.
+    for (DxfVariable& v : header_.variables)
+      for (auto& [code, value] : v.groups)
+        if (typeOfCode(code) == ValueType::String) fixText(value);
+    report(newer, "of newer releases, which a release-2000 drawing does not hold");
+    report(byHandle, "that name other objects by handle");
+  };
   while (tokens_.next(pair)) {
     if (pair.code == 0) {
       if (trimSpaces(pair.value) != "ENDSEC")
         return fail(pair.line, "expected ENDSEC, found " + quoted(pair.value));
+      finish();
       return true;
     }
     if (pair.code == 9) {
+      keep();
       variable = std::string(trimSpaces(pair.value));
+      if (!ownVariable(variable)) header_.variables.push_back({variable, {}});
       continue;
     }
+    if (pair.code == 999) continue;
     if (variable == "$ACADVER" && pair.code == 1) {
       header_.version = std::string(trimSpaces(pair.value));
       utf8Texts_ = header_.version >= "AC1021";
@@ -465,6 +531,8 @@ bool Reader::readHeaderSection() {
       gbkTexts_ = equalsNoCase(header_.codePage, "ANSI_936");
     } else if (variable == "$CLAYER" && pair.code == 8) {
       rawCurrentLayer_ = std::string(pair.value);
+    } else if (!header_.variables.empty() && header_.variables.back().name == variable) {
+      header_.variables.back().groups.emplace_back(pair.code, std::string(pair.value));
     }
   }
   return tokens_.failed() ? false : expectEndOfData("the HEADER section");

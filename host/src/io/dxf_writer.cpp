@@ -196,14 +196,14 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
   pair(0, "ENDTAB");
 
   std::vector<const DxfLayer*> layers;
-  DxfLayer layerZero;
-  layerZero.name = "0";
+  const DxfLayer layerZero{"0"};
   layers.push_back(&layerZero);
   for (const DxfLayer& layer : tables.layers) {
     if (layer.name == "0") layers[0] = &layer;
     else if (!layer.name.empty()) layers.push_back(&layer);
   }
   layerStates_ = tables.layerStates;
+  variables_ = tables.variables;
   if (!layerStates_.empty()) layerDictionary_ = next();
   beginTable("LAYER", kLayerTable, static_cast<int>(layers.size()), layerDictionary_);
   for (const DxfLayer* layer : layers) writeLayer(kLayerTable, *layer);
@@ -630,20 +630,41 @@ void DxfWriter::writeHeader() {
   integer(70, 6);
   pair(9, "$DWGCODEPAGE");
   pair(3, "ANSI_936");
-  pair(9, "$INSBASE");
-  point(10, {});
   pair(9, "$EXTMIN");
   point(10, extMin_);
   pair(9, "$EXTMAX");
   point(10, extMax_);
   pair(9, "$CLAYER");
   text(8, currentLayer_);
-  pair(9, "$CELTYPE");
-  pair(6, "ByLayer");
-  pair(9, "$CECOLOR");
-  integer(62, kColourByLayer);
-  pair(9, "$LTSCALE");
-  pair(40, 1.0);
+  // Defaults of the variables every drawing has, unless the drawing gave them; they come
+  // before the drawing's own, which keep their order, so that saving again changes nothing.
+  auto kept = [&](std::string_view name) {
+    return std::any_of(variables_.begin(), variables_.end(),
+                       [&](const DxfVariable& v) { return v.name == name; });
+  };
+  if (!kept("$INSBASE")) {
+    pair(9, "$INSBASE");
+    point(10, {});
+  }
+  if (!kept("$CELTYPE")) {
+    pair(9, "$CELTYPE");
+    pair(6, "ByLayer");
+  }
+  if (!kept("$CECOLOR")) {
+    pair(9, "$CECOLOR");
+    integer(62, kColourByLayer);
+  }
+  if (!kept("$LTSCALE")) {
+    pair(9, "$LTSCALE");
+    pair(40, 1.0);
+  }
+  for (const DxfVariable& variable : variables_) {
+    pair(9, variable.name);
+    for (const auto& [code, value] : variable.groups) {
+      if (code <= 9 || (code >= 300 && code <= 309) || code == 1000) text(code, value);
+      else pair(code, value);
+    }
+  }
   pair(9, "$HANDSEED");
   handle(5, nextHandle_);
   pair(0, "ENDSEC");
@@ -657,6 +678,7 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
   tables.layers = drawing.layers;
   tables.textStyles = drawing.textStyles;
   tables.layerStates = drawing.layerStates;
+  tables.variables = drawing.header.variables;
   auto addStyle = [&](const DxfEntity& e) {
     if (e.kind == EntityKind::Text || e.kind == EntityKind::MText ||
         e.kind == EntityKind::AttributeDefinition)

@@ -29,6 +29,7 @@ struct DxfTables {
   std::vector<std::string> textStyles; // besides Standard
   std::vector<DxfBlock> blocks;        // the user's block definitions, in the order to write
   std::vector<DxfLayerState> layerStates;
+  std::vector<DxfVariable> variables;  // header variables besides the host's own
 };
 
 // A growable byte buffer for text made of many short pieces: a piece is copied in place
@@ -119,6 +120,7 @@ class DxfWriter {
   Handle paperSpaceRecord_ = 0;
   Handle currentOwner_ = 0;
   std::vector<DxfLayerState> layerStates_;
+  std::vector<DxfVariable> variables_;
   Handle layerDictionary_ = 0;  // the layer table's extension dictionary, when there are states
   std::string currentLayer_;
   Point extMin_{1e300, 1e300, 0};
