@@ -438,3 +438,33 @@ TEST(DxfWriter, LayerStatesAreKeptInTheLayerTablesDictionary) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DxfReader, HeaderVariablesAreKeptInTheirOrderAndWrittenBack) {
+  const std::string header =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$INSUNITS\n70\n4\n9\n$LTSCALE\n40\n100.0\n"
+      "9\n$TEXTSTYLE\n7\n" + std::string(gbk::kLivingRoom) + "\n"
+      "9\n$LIMMAX\n10\n420.0\n20\n297.0\n9\n$DIMTXSTY\n340\n1F\n9\n$PROJECTNAME\n1\nX\n"
+      "9\n$DIMSCALE\n40\n50.0\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+  const ReadResult first = read(header);
+  ASSERT_TRUE(first.ok) << first.diagnostics.error;
+  std::string names;
+  for (const DxfVariable& v : first.drawing.header.variables) names += v.name + " ";
+  EXPECT_EQ(names, "$INSUNITS $LTSCALE $TEXTSTYLE $LIMMAX $DIMSCALE ");
+  ASSERT_EQ(first.diagnostics.warnings.size(), 2u);
+  EXPECT_EQ(first.diagnostics.warnings[0],
+            "left out 1 header variable of newer releases, which a release-2000 drawing does not hold: $PROJECTNAME");
+  EXPECT_EQ(first.diagnostics.warnings[1], "left out 1 header variable naming other objects by handle: $DIMTXSTY");
+
+  const std::string written = writeDxf(first.drawing);
+  EXPECT_NE(written.find("$LTSCALE\n 40\n100.0\n"), std::string::npos);
+  EXPECT_EQ(written.find("$LTSCALE\n 40\n1.0\n"), std::string::npos);  // no default beside it
+  EXPECT_NE(written.find("$LIMMAX\n 10\n420.0\n 20\n297.0\n"), std::string::npos);
+  EXPECT_NE(written.find("$TEXTSTYLE\n  7\n" + std::string(gbk::kLivingRoom) + "\n"), std::string::npos);
+  const ReadResult second = read(written);
+  ASSERT_TRUE(second.ok);
+  EXPECT_EQ(writeDxf(second.drawing), written);
+}
+
+}  // namespace

@@ -507,7 +507,7 @@ bool Reader::readHeaderSection() {
       for (auto& [code, value] : v.groups)
         if (typeOfCode(code) == ValueType::String) fixText(value);
     report(newer, "of newer releases, which a release-2000 drawing does not hold");
-    report(byHandle, "that name other objects by handle");
+    report(byHandle, "naming other objects by handle");
   };
   while (tokens_.next(pair)) {
     if (pair.code == 0) {
