@@ -216,6 +216,35 @@ TEST_F(DxfIo, CharactersAboveTheBasicPlaneComeBackAsThemselves) {
             std::string::npos);
 }
 
+// A Chinese drawing's text style names a big font and narrows its characters: without both the
+// editor could not show the texts as drawn.
+TEST_F(DxfIo, TextStylesKeepTheirFontsWidthsAndSlant) {
+  const std::string tables =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n0\nSECTION\n2\nTABLES\n"
+      "0\nTABLE\n2\nSTYLE\n0\nSTYLE\n2\nHZ\n70\n4\n40\n3.5\n41\n0.7\n50\n15\n71\n2\n42\n3.5\n"
+      "3\ntssdeng.shx\n4\nhztxt.shx\n0\nSTYLE\n2\n\n70\n1\n3\nltypeshp.shx\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+  ASSERT_TRUE(drawhost::readDxfText(tables, db_).ok);
+  AcDbTextStyleTable* styles = nullptr;
+  ASSERT_EQ(db_->getSymbolTable(styles, AcDb::kForRead), AcDb::kOk);
+  AcDbTextStyleTableRecord* hz = nullptr;
+  ASSERT_EQ(styles->getAt("HZ", hz, AcDb::kForRead), AcDb::kOk);
+  styles->close();
+  EXPECT_STREQ(hz->fileName(), "tssdeng.shx");
+  EXPECT_STREQ(hz->bigFontFileName(), "hztxt.shx");
+  EXPECT_DOUBLE_EQ(hz->xScale(), 0.7);
+  EXPECT_DOUBLE_EQ(hz->obliquingAngle(), 15 * 3.14159265358979323846 / 180);
+  hz->close();
+  const std::string saved = drawhost::dxfText(db_);
+  EXPECT_NE(saved.find("\nHZ\n 70\n4\n 40\n3.5\n 41\n0.7\n 50\n15.0\n 71\n2\n 42\n3.5\n"
+                       "  3\ntssdeng.shx\n  4\nhztxt.shx\n"),
+            std::string::npos)
+      << saved;
+  AcApDocument* second = drawhost::newDocument();
+  ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(second)).ok);
+  EXPECT_EQ(drawhost::dxfText(drawhost::database(second)), saved);
+}
+
 TEST_F(DxfIo, AppliesTheCurrentLayerAndFrozenLayersAfterTheEntities) {
   const std::string tables = layerRecord("0", 1, 7) + layerRecord("WORK", 5, 3);
   const std::string entities = "0\nLINE\n8\nWORK\n10\n0\n20\n0\n11\n1\n21\n1\n";

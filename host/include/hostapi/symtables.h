@@ -225,11 +225,24 @@ class AcDbTextStyleTableRecord : public AcDbSymbolTableRecord {
   AcDb::Status setTextSize(double size);
   double xScale() const { return xscale_; }
   AcDb::Status setXScale(double scale);
+  // Slant of the characters, in radians.
+  double obliquingAngle() const { return oblique_; }
+  AcDb::Status setObliquingAngle(double angle);
+  // Bits as the drawing file keeps them: 1 a shape file, 4 vertical text.
+  int flagBits() const { return flags_; }
+  AcDb::Status setFlagBits(int flags);
+  // Text generation: 2 backwards, 4 upside down.
+  int textGenerationFlags() const { return generation_; }
+  AcDb::Status setTextGenerationFlags(int flags);
+  // The height last used with the style.
+  double priorSize() const { return priorSize_; }
+  AcDb::Status setPriorSize(double size);
   AcRxObject* clone() const override;
 
  private:
   std::string font_ = "txt", bigFont_;
-  double size_ = 0, xscale_ = 1;
+  double size_ = 0, xscale_ = 1, oblique_ = 0, priorSize_ = 2.5;
+  int flags_ = 0, generation_ = 0;
 };
 
 class AcDbTextStyleTable : public AcDbSymbolTable {

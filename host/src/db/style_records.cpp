@@ -33,10 +33,17 @@ AcDb::Status AcDbTextStyleTableRecord::setBigFontFileName(const char* font) {
 }
 AcDb::Status AcDbTextStyleTableRecord::setTextSize(double size) { HOST_SETTER(size_ = size); }
 AcDb::Status AcDbTextStyleTableRecord::setXScale(double scale) { HOST_SETTER(xscale_ = scale); }
+AcDb::Status AcDbTextStyleTableRecord::setObliquingAngle(double angle) { HOST_SETTER(oblique_ = angle); }
+AcDb::Status AcDbTextStyleTableRecord::setFlagBits(int flags) { HOST_SETTER(flags_ = flags); }
+AcDb::Status AcDbTextStyleTableRecord::setTextGenerationFlags(int flags) {
+  HOST_SETTER(generation_ = flags);
+}
+AcDb::Status AcDbTextStyleTableRecord::setPriorSize(double size) { HOST_SETTER(priorSize_ = size); }
 AcRxObject* AcDbTextStyleTableRecord::clone() const {
   auto* copy = new AcDbTextStyleTableRecord;
   copy->name_ = name_;
   copy->font_ = font_, copy->bigFont_ = bigFont_;
-  copy->size_ = size_, copy->xscale_ = xscale_;
+  copy->size_ = size_, copy->xscale_ = xscale_, copy->oblique_ = oblique_;
+  copy->priorSize_ = priorSize_, copy->flags_ = flags_, copy->generation_ = generation_;
   return copy;
 }

@@ -319,6 +319,23 @@ bool DatabaseImporter::entity(const DxfEntity& e) {
   return true;
 }
 
+bool DatabaseImporter::textStyle(const DxfTextStyle& style) {
+  AcDbTextStyleTableRecord* record = nullptr;
+  const AcDbObjectId id = textStyleId(style.name);
+  if (id == db_->textStyleStandard() && nameKey(style.name) != "STANDARD") return true;  // refused name
+  if (acdbOpenObject(record, id, AcDb::kForWrite) != AcDb::kOk) return true;
+  record->setFlagBits(style.flags);
+  record->setTextSize(style.fixedHeight);
+  record->setXScale(style.width);
+  record->setObliquingAngle(toRadians(style.oblique));
+  record->setTextGenerationFlags(style.generation);
+  record->setPriorSize(style.lastHeight);
+  record->setFileName(style.font.c_str());
+  record->setBigFontFileName(style.bigFont.c_str());
+  record->close();
+  return true;
+}
+
 bool DatabaseImporter::layerState(const DxfLayerState& state) {
   AcDbLayerStateManager::LayerState saved;
   saved.name = state.name;
@@ -460,7 +477,18 @@ DxfDrawing DatabaseExporter::tables() {
     out.frozenInNewViewports = layer->VPDFLT();
   });
   forEachRecord<AcDbTextStyleTable>(db_, [&](AcDbSymbolTableRecord* record) {
-    drawing.textStyles.push_back(record->name());
+    auto* style = AcDbTextStyleTableRecord::cast(record);
+    if (!style) return;
+    DxfTextStyle& out = drawing.styleRecords.emplace_back();
+    out.name = style->name();
+    out.flags = style->flagBits();
+    out.fixedHeight = style->textSize();
+    out.width = style->xScale();
+    out.oblique = toDegrees(style->obliquingAngle());
+    out.generation = style->textGenerationFlags();
+    out.lastHeight = style->priorSize();
+    out.font = style->fileName();
+    out.bigFont = style->bigFontFileName();
   });
   for (const AcDbLayerStateManager::LayerState& saved : db_->getLayerStateManager()->layerStates()) {
     DxfLayerState& state = drawing.layerStates.emplace_back();

@@ -32,6 +32,7 @@ class DatabaseImporter : public DxfSink {
   bool endBlock() override;
   bool entity(const DxfEntity& entity) override;
   bool layerState(const DxfLayerState& state) override;
+  bool textStyle(const DxfTextStyle& style) override;
 
   // Applies frozen and locked layers and the current layer. Returns false with error() set
   // when the database refused something it must not.

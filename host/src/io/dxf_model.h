@@ -47,6 +47,19 @@ struct DxfLayer {
   bool plottable = true;
 };
 
+// A text style record (angles in degrees, as in the file).
+struct DxfTextStyle {
+  std::string name;
+  int flags = 0;              // 1 shape file, 4 vertical
+  double fixedHeight = 0;     // 0: the text gives its height
+  double width = 1;
+  double oblique = 0;
+  int generation = 0;         // 2 backwards, 4 upside down
+  double lastHeight = 2.5;
+  std::string font = "txt";
+  std::string bigFont;
+};
+
 // A named layer state: every layer's settings when it was saved, and the mask of the settings
 // that count when it is restored (the host's layer-state mask bits).
 struct DxfLayerState {
@@ -163,6 +176,8 @@ class DxfSink {
   virtual bool beginBlock(const DxfBlock& block) = 0;
   virtual bool endBlock() = 0;
   virtual bool entity(const DxfEntity& entity) = 0;
+  // Text style records, after the layers (their names may also come with the entities alone).
+  virtual bool textStyle(const DxfTextStyle&) { return true; }
   // The drawing's named layer states, after everything else.
   virtual bool layerState(const DxfLayerState&) { return true; }
 };
@@ -178,6 +193,7 @@ struct DxfDrawing {
   std::vector<DxfLinetype> linetypes;
   std::vector<DxfLayer> layers;
   std::vector<std::string> textStyles;  // besides those the entities name
+  std::vector<DxfTextStyle> styleRecords;  // the settings of named styles
   std::vector<DxfBlockDefinition> blocks;
   std::vector<DxfEntity> entities;  // model space
   std::vector<DxfLayerState> layerStates;
@@ -200,6 +216,7 @@ class DxfCollector : public DxfSink {
   bool endBlock() override;
   bool entity(const DxfEntity& entity) override;
   bool layerState(const DxfLayerState& state) override;
+  bool textStyle(const DxfTextStyle& style) override;
 
  private:
   DxfDrawing& drawing_;

@@ -57,6 +57,11 @@ bool DxfCollector::endBlock() {
   return true;
 }
 
+bool DxfCollector::textStyle(const DxfTextStyle& style) {
+  drawing_.styleRecords.push_back(style);
+  return true;
+}
+
 bool DxfCollector::layerState(const DxfLayerState& state) {
   drawing_.layerStates.push_back(state);
   return true;
@@ -278,6 +283,7 @@ class Reader {
   bool readTable(std::string_view tableName);
   bool readLayer();
   bool readLinetype();
+  bool readTextStyle();
   bool readBlocksSection();
   bool readBlock();
   bool readEntitiesSection();
@@ -669,10 +675,35 @@ bool Reader::readTable(std::string_view tableName) {
     bool ok = true;
     if (tableName == "LAYER" && word == "LAYER") ok = readLayer();
     else if (tableName == "LTYPE" && word == "LTYPE") ok = readLinetype();
+    else if (tableName == "STYLE" && word == "STYLE") ok = readTextStyle();
     else ok = readRecord([](const Pair&) { return true; });
     if (!ok) return false;
   }
   return tokens_.failed() ? false : expectEndOfData("a table");
+}
+
+bool Reader::readTextStyle() {
+  DxfTextStyle style;
+  if (!readRecord([&](const Pair& p) {
+        switch (p.code) {
+          case 2: style.name = std::string(p.value); break;
+          case 70: style.flags = static_cast<int>(p.integer); break;
+          case 40: style.fixedHeight = p.real; break;
+          case 41: style.width = p.real; break;
+          case 50: style.oblique = p.real; break;
+          case 71: style.generation = static_cast<int>(p.integer); break;
+          case 42: style.lastHeight = p.real; break;
+          case 3: style.font = std::string(p.value); break;
+          case 4: style.bigFont = std::string(p.value); break;
+          default: break;
+        }
+        return true;
+      }))
+    return false;
+  for (std::string* text : {&style.name, &style.font, &style.bigFont}) fixText(*text);
+  // Shape files named only by their font belong to linetypes, not to texts.
+  if (style.name.empty()) return true;
+  return sink_.textStyle(style) || sinkRefused();
 }
 
 bool Reader::readLayer() {

@@ -216,17 +216,20 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
         }))
       styles.push_back(style);
   beginTable("STYLE", kStyleTable, static_cast<int>(styles.size()));
-  for (const std::string& style : styles) {
+  for (const std::string& name : styles) {
+    DxfTextStyle style;
+    for (const DxfTextStyle& record : tables.styleRecords)
+      if (nameKey(record.name) == nameKey(name)) style = record;
     beginRecord("STYLE", kStyleTable, "AcDbTextStyleTableRecord");
-    text(2, style);
-    integer(70, 0);
-    pair(40, 0.0);
-    pair(41, 1.0);
-    pair(50, 0.0);
-    integer(71, 0);
-    pair(42, 2.5);
-    pair(3, "txt");
-    pair(4, "");
+    text(2, name);
+    integer(70, style.flags);
+    pair(40, style.fixedHeight);
+    pair(41, style.width);
+    pair(50, style.oblique);
+    integer(71, style.generation);
+    pair(42, style.lastHeight);
+    text(3, style.font);
+    text(4, style.bigFont);
   }
   pair(0, "ENDTAB");
 
@@ -677,6 +680,8 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
   tables.linetypes = drawing.linetypes;
   tables.layers = drawing.layers;
   tables.textStyles = drawing.textStyles;
+  for (const DxfTextStyle& style : drawing.styleRecords) tables.textStyles.push_back(style.name);
+  tables.styleRecords = drawing.styleRecords;
   tables.layerStates = drawing.layerStates;
   tables.variables = drawing.header.variables;
   auto addStyle = [&](const DxfEntity& e) {

@@ -27,6 +27,7 @@ struct DxfTables {
   std::vector<DxfLinetype> linetypes;  // besides ByBlock, ByLayer and Continuous
   std::vector<DxfLayer> layers;        // layer "0" is written first whether listed or not
   std::vector<std::string> textStyles; // besides Standard
+  std::vector<DxfTextStyle> styleRecords;  // settings by name; a style without one has defaults
   std::vector<DxfBlock> blocks;        // the user's block definitions, in the order to write
   std::vector<DxfLayerState> layerStates;
   std::vector<DxfVariable> variables;  // header variables besides the host's own
