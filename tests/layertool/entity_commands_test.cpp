@@ -1,4 +1,5 @@
 // Hiding, moving and erasing entities, and the saved layer state.
+#include "drawhost/io.h"
 #include "layertool_fixture.h"
 
 namespace layertool_test {
@@ -217,6 +218,71 @@ TEST_F(LayerClearTest, CancelledPickErasesNothing) {
   run("LAYER_CLEAR\nesc\nLAYER_CLEAR\npick 100,100\n");
   EXPECT_FALSE(wall_.isErased());
   EXPECT_TRUE(exists("WALL"));
+}
+
+}  // namespace
+}  // namespace layertool_test
+
+namespace layertool_test {
+namespace {
+
+// Entities the host does not model are found, hidden, moved and erased like any other.
+using KeptEntityTest = LayerToolTest;
+
+TEST_F(KeptEntityTest, LayerCommandsReachEllipsesAndHatches) {
+  drawing_->addLayer("KEPT");
+  const std::string entities =
+      "0\nSECTION\n2\nENTITIES\n"
+      "0\nELLIPSE\n8\nKEPT\n100\nAcDbEllipse\n10\n100\n20\n100\n30\n0\n11\n10\n21\n0\n31\n0\n40\n0.5\n41\n0\n42\n6.283185307179586\n"
+      "0\nHATCH\n8\nKEPT\n100\nAcDbHatch\n10\n0\n20\n0\n30\n0\n2\nSOLID\n70\n1\n71\n0\n91\n1\n92\n7\n72\n0\n73\n1\n93\n4\n"
+      "10\n200\n20\n0\n10\n210\n20\n0\n10\n210\n20\n10\n10\n200\n20\n10\n97\n0\n75\n0\n76\n1\n98\n0\n"
+      "0\nENDSEC\n0\nEOF\n";
+  ASSERT_TRUE(drawhost::readDxfText(entities, db_).ok);
+  std::vector<AcDbObjectId> kept;
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db_->modelSpaceId(), AcDb::kForRead), AcDb::kOk);
+  AcDbBlockTableRecordIterator* it = nullptr;
+  space->newIterator(it);
+  for (; !it->done(); it->step()) {
+    AcDbObjectId id;
+    it->getEntityId(id);
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenAcDbEntity(entity, id, AcDb::kForRead) != AcDb::kOk) continue;
+    if (AcDbKeptEntity::cast(entity)) kept.push_back(id);
+    entity->close();
+  }
+  delete it;
+  space->close();
+  ASSERT_EQ(kept.size(), 2u);
+  AcDbEntity* ellipse = nullptr;
+  ASSERT_EQ(acdbOpenAcDbEntity(ellipse, kept[0], AcDb::kForRead), AcDb::kOk);
+  EXPECT_STREQ(ellipse->isA()->name(), "AcDbEllipse");
+  EXPECT_TRUE(ellipse->isKindOf(AcDbKeptEntity::desc()));
+  AcDbExtents extents;
+  ellipse->getGeomExtents(extents);
+  EXPECT_NEAR(extents.maxPoint.x, 110, 1e-9);
+  EXPECT_NEAR(extents.maxPoint.y, 105, 1e-9);
+  AcDbObjectId ellipseId = ellipse->objectId();
+  ellipse->close();
+  AcEdName name;
+  ASSERT_EQ(acdbGetAdsName(name, ellipseId), AcDb::kOk);
+  AcEdResBuf* data = acdbEntGet(name);
+  ASSERT_NE(data, nullptr);
+  EXPECT_STREQ(data->next->value.string, "ELLIPSE");
+  acutRelRb(data);
+
+  // A pick on the ellipse's outline hides it; a window round the hatch moves it to the current
+  // layer; clearing the layer of the ellipse then erases it and the layer.
+  run("ENTITY_HIDE\npick 110,100\n");
+  EXPECT_FALSE(drawing_->isVisible(kept[0]));
+  run("ENTITY_UNHIDE\nCHANGE_TO_CLAYER\nbox 199,-1 211,11\n");
+  EXPECT_TRUE(drawing_->isVisible(kept[0]));
+  EXPECT_EQ(drawing_->layerOf(kept[1]), "0");
+  run("LAYER_CLEAR\npick 110,100\n");
+  EXPECT_FALSE(exists("KEPT"));
+  const std::string saved = drawhost::dxfText(db_);
+  EXPECT_EQ(saved.find("\nELLIPSE\n"), std::string::npos);
+  EXPECT_NE(saved.find("\nHATCH\n"), std::string::npos);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hostapi/database.h"
@@ -497,6 +498,31 @@ class AcDbRegion : public AcDbEntity {
   std::vector<AcDbRegionLoop> loops_;
   double elevation_ = 0;
   std::vector<std::string> keptData_;
+};
+
+// An entity of a kind the host does not model (an ellipse, a spline, a hatch, a solid, a 3-D
+// face, a construction line or ray), kept as the drawing file gave it: its type name and its
+// groups, each a code and the value's text. Its runtime class is one of its own per type
+// (AcDbEllipse, AcDbSpline, AcDbHatch, ...), derived from this one. Layer, colour, linetype,
+// lineweight and visibility work as on any entity; its extents and what picks find come from
+// its outline (a construction line or ray: its base point). It cannot be moved: transformBy
+// says kNotApplicable.
+class AcDbKeptEntity : public AcDbEntity {
+ public:
+  ACRX_DECLARE_MEMBERS(AcDbKeptEntity)
+  using Groups = std::vector<std::pair<int, std::string>>;
+  AcDbKeptEntity(const char* dxfType, Groups groups);
+  // The drawing file's type name ("ELLIPSE").
+  const char* dxfType() const { return type_.c_str(); }
+  const Groups& groups() const { return groups_; }
+  AcDb::Status getGeomExtents(AcDbExtents& extents) const override;
+  AcDb::Status transformBy(const AcGeMatrix3d& xform) override;
+  AcRxObject* clone() const override;
+
+ private:
+  std::string type_;
+  Groups groups_;
+  AcRxClass* class_;
 };
 
 #pragma GCC visibility pop

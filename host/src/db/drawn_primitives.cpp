@@ -57,6 +57,25 @@ void blockReferencePrims(const AcDbBlockReference* ref, const AcGeMatrix3d& m,
 
 }  // namespace
 
+namespace {
+// A kept entity is drawn as its outlines; one without any (a construction line) as its points.
+void keptPrims(const AcDbKeptEntity* kept, const AcGeMatrix3d& m, std::vector<Prim>& out) {
+  const std::vector<KeptOutline> outlines = keptOutlines(kept->dxfType(), kept->groups());
+  if (outlines.empty()) {
+    for (const AcGePoint3d& p : keptBoundingPoints(kept->dxfType(), kept->groups()))
+      out.push_back(pointPrim(m.apply(p)));
+    return;
+  }
+  for (const KeptOutline& outline : outlines) {
+    const std::vector<AcGePoint3d>& p = outline.points;
+    if (p.size() == 1) out.push_back(pointPrim(m.apply(p[0])));
+    for (size_t i = 0; i + 1 < p.size() && out.size() < kMaxPrims; ++i)
+      out.push_back(segmentPrim(m.apply(p[i]), m.apply(p[i + 1])));
+    if (outline.closed && p.size() > 2) out.push_back(segmentPrim(m.apply(p.back()), m.apply(p.front())));
+  }
+}
+}  // namespace
+
 void collectPrims(const AcDbEntity* ent, const AcGeMatrix3d& m, std::vector<Prim>& out,
                   int depth) {
   if (depth > kMaxDepth || out.size() >= kMaxPrims) return;
@@ -86,6 +105,8 @@ void collectPrims(const AcDbEntity* ent, const AcGeMatrix3d& m, std::vector<Prim
     out.push_back(boxPrim(m, box));
   } else if (c == AcDbBlockReference::desc()) {
     blockReferencePrims(static_cast<const AcDbBlockReference*>(ent), m, out, depth);
+  } else if (auto* kept = AcDbKeptEntity::cast(ent)) {
+    keptPrims(kept, m, out);
   } else if (c == AcDbRegion::desc()) {
     auto* region = static_cast<const AcDbRegion*>(ent);
     for (const AcDbRegionLoop& loop : region->loops())

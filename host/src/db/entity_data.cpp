@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "db/db.h"
 
@@ -43,8 +44,36 @@ void textGroups(ChainBuilder& b, const AcDbText* t) {
   if (t->horizontalMode() || t->verticalMode()) b.point(11, t->alignmentPoint());
 }
 
+// A kept entity's groups as the file gave them; x, y and z of a point are one element.
+void keptGroups(ChainBuilder& b, const AcDbKeptEntity* kept) {
+  const AcDbKeptEntity::Groups& groups = kept->groups();
+  for (size_t i = 0; i < groups.size(); ++i) {
+    const auto& [code, value] = groups[i];
+    switch (acutValueKind(code)) {
+      case AcEdValueKind::kPoint: {
+        AcGePoint3d p(std::strtod(value.c_str(), nullptr), 0, 0);
+        if (i + 1 < groups.size() && groups[i + 1].first == code + 10)
+          p.y = std::strtod(groups[++i].second.c_str(), nullptr);
+        if (i + 1 < groups.size() && groups[i + 1].first == code + 20)
+          p.z = std::strtod(groups[++i].second.c_str(), nullptr);
+        b.point(code, p);
+        break;
+      }
+      case AcEdValueKind::kReal: b.real(code, std::strtod(value.c_str(), nullptr)); break;
+      case AcEdValueKind::kShort: b.shortValue(code, std::atoi(value.c_str())); break;
+      case AcEdValueKind::kLong: b.longValue(code, static_cast<int>(std::strtol(value.c_str(), nullptr, 10))); break;
+      case AcEdValueKind::kString: b.str(code, value.c_str()); break;
+      default: break;
+    }
+  }
+}
+
 void geometryGroups(ChainBuilder& b, const AcDbEntity* ent) {
   AcRxClass* c = ent->isA();
+  if (auto* kept = AcDbKeptEntity::cast(ent)) {
+    keptGroups(b, kept);
+    return;
+  }
   if (c == AcDbLine::desc()) {
     auto* l = static_cast<const AcDbLine*>(ent);
     b.point(10, l->startPoint());

@@ -24,6 +24,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "hostapi/geometry.h"
@@ -256,5 +259,31 @@ class SpatialIndex {
   struct Tree;
   std::unique_ptr<Tree> tree_;
 };
+
+// --- outlines of kept entities (kept_outlines.cpp) ----------------------------
+
+// Entities of kinds the host keeps without modelling them carry their file groups: a code and
+// the value's text. keptOutlines samples what they look like:
+//   - ELLIPSE: its arc from start to end parameter (41, 42), about every 6 degrees; centre 10,
+//     major axis 11 (relative to the centre), ratio 40;
+//   - SPLINE: the B-spline of degree 71 over knots 40, control points 10 and weights 41 (its
+//     fit points 11 when it has no control points), 32 samples a span;
+//   - HATCH: each boundary path, closed and filled: polyline paths with their bulges, and
+//     edge paths of lines, circular arcs and elliptic arcs (spline edges by their control
+//     points);
+//   - SOLID and TRACE: the polygon 10, 11, 13, 12 (their third and fourth corners are crossed),
+//     filled; 3DFACE: 10, 11, 12, 13, not filled;
+//   - XLINE and RAY: nothing (they have no ends).
+// Malformed groups give fewer outlines, never an error. Points with the same x and y as the
+// one before are dropped.
+struct KeptOutline {
+  std::vector<AcGePoint3d> points;
+  bool closed = false;
+  bool filled = false;
+};
+using KeptGroups = std::vector<std::pair<int, std::string>>;
+std::vector<KeptOutline> keptOutlines(std::string_view type, const KeptGroups& groups);
+// The points that bound such an entity: those of its outlines, or its base point (XLINE, RAY).
+std::vector<AcGePoint3d> keptBoundingPoints(std::string_view type, const KeptGroups& groups);
 
 }  // namespace hostimpl::geometry

@@ -274,6 +274,8 @@ AcDbEntity* DatabaseImporter::makeEntity(const DxfEntity& e) {
       region->setKeptData(e.modelerData);
       return region;
     }
+    case EntityKind::Kept:
+      return new AcDbKeptEntity(e.typeName.c_str(), e.groups);
     case EntityKind::Insert: {
       const AcDbObjectId block = blockId(e.block);
       if (block.isNull()) {
@@ -615,6 +617,10 @@ void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
     }
     e.elevation = region->elevation();
     e.modelerData = region->keptData();
+  } else if (auto* kept = AcDbKeptEntity::cast(entity)) {
+    e.kind = EntityKind::Kept;
+    e.typeName = kept->dxfType();
+    e.groups = kept->groups();
   } else {
     return;  // nothing else is kept by the host
   }

@@ -88,7 +88,11 @@ enum class EntityKind : std::uint8_t {
   MText,
   Insert,  // block reference
   Region,  // a planar area bounded by loops of lines and arcs
+  Kept,    // a kind the host does not model: its type name and groups, written back as read
 };
+
+// A group of a kept entity: its code and the value as the file gives it (texts in GBK).
+using DxfGroup = std::pair<int, std::string>;
 
 struct Vertex {
   double x = 0, y = 0, bulge = 0;
@@ -140,6 +144,10 @@ struct DxfEntity {
   // the data could not be read.
   std::vector<std::vector<Vertex>> loops;
   std::vector<std::string> modelerData;
+  // Kept: the type ("ELLIPSE") and every group after the common ones, subclass markers
+  // included, in file order. Groups that name other objects by handle are not kept.
+  std::string typeName;
+  std::vector<DxfGroup> groups;
 
   void reset(EntityKind newKind);
 };

@@ -306,6 +306,7 @@ class Reader {
   bool readEntityPair(DxfEntity& entity, const Pair& pair);
   bool applyExtrusion(DxfEntity& entity);
   bool readRegionData(DxfEntity& region);
+  bool readKeptEntity(std::string_view type);
   void fixText(std::string& text);
   void countSkipped(std::string_view type) { ++skipped_[std::string(type)]; }
   bool checkBlockReferences();
@@ -479,7 +480,29 @@ bool newerVariable(std::string_view name) {
 }
 
 // A group that names another object by its handle: the host gives objects new handles.
-bool isHandleCode(int code) { return (code >= 320 && code <= 369) || (code >= 390 && code <= 399); }
+bool isHandleCode(int code) {
+  return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||
+         code == 1005;
+}
+
+// Entity kinds kept as they are: they refer to nothing but layers, linetypes and text styles by
+// name, so their groups stay valid in the saved drawing.
+constexpr std::pair<std::string_view, std::string_view> kKeptKinds[] = {
+    {"ELLIPSE", "AcDbEllipse"}, {"SPLINE", "AcDbSpline"}, {"HATCH", "AcDbHatch"},
+    {"SOLID", "AcDbTrace"},     {"TRACE", "AcDbTrace"},   {"3DFACE", "AcDbFace"},
+    {"XLINE", "AcDbXline"},     {"RAY", "AcDbRay"}};
+
+bool isKeptKind(std::string_view type) {
+  for (const auto& [kept, subclass] : kKeptKinds)
+    if (type == kept) return true;
+  return false;
+}
+
+std::string_view keptSubclass(std::string_view type) {
+  for (const auto& [kept, subclass] : kKeptKinds)
+    if (type == kept) return subclass;
+  return {};
+}
 
 }  // namespace
 
@@ -857,6 +880,7 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
       {"INSERT", EntityKind::Insert},       {"REGION", EntityKind::Region},
   };
   if (type == "POLYLINE") return readOldPolyline(skipAll);
+  if (!skipAll && isKeptKind(type)) return readKeptEntity(type);
   const EntityKind* kind = nullptr;
   for (const auto& [name, k] : kKinds)
     if (name == type) kind = &k;
@@ -902,6 +926,50 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
     ++blockUses_[currentBlock_].references[key];
   }
   blockUses_[currentBlock_].entities += 1 + static_cast<long>(entity_.attributes.size());
+  return sink_.entity(entity_) || sinkRefused();
+}
+
+// The common groups go to their fields, the rest is kept in order. Handles of other objects are
+// not kept: the host gives every object a new one. A hatch then no longer follows the curves
+// it was made from (it says so itself: 0 source objects, not associative).
+bool Reader::readKeptEntity(std::string_view type) {
+  entity_.reset(EntityKind::Kept);
+  entity_.typeName = std::string(type);
+  paperSpace_ = false;
+  bool entitySubclass = false;
+  const bool hatch = type == "HATCH";
+  if (!readRecord([&](const Pair& p) {
+        switch (p.code) {
+          case 8: case 6: case 62: case 370: case 60: case 67:
+            return readEntityPair(entity_, p);
+          case 5:
+            return true;
+          default:
+            break;
+        }
+        if (p.code == 100 && trimSpaces(p.value) == "AcDbEntity" && !entitySubclass) {
+          entitySubclass = true;
+          return true;
+        }
+        if (isHandleCode(p.code)) return true;
+        std::string value(typeOfCode(p.code) == ValueType::String ? p.value : trimSpaces(p.value));
+        if (hatch && (p.code == 97 || p.code == 71)) value = "0";
+        if (typeOfCode(p.code) == ValueType::String) fixText(value);
+        entity_.groups.emplace_back(p.code, std::move(value));
+        return true;
+      }))
+    return false;
+  if (paperSpace_) {
+    ++paperSpaceEntities_;
+    return true;
+  }
+  // Files of release 12 have no subclass markers; a release-2000 drawing needs them.
+  if (entity_.groups.empty() || entity_.groups.front().first != 100)
+    entity_.groups.insert(entity_.groups.begin(), {100, std::string(keptSubclass(type))});
+  fixText(entity_.layer);
+  fixText(entity_.linetype);
+  if (entity_.layer.empty()) entity_.layer = "0";
+  blockUses_[currentBlock_].entities += 1;
   return sink_.entity(entity_) || sinkRefused();
 }
 
@@ -1102,7 +1170,8 @@ bool Reader::applyExtrusion(DxfEntity& e) {
     case EntityKind::Point:
     case EntityKind::MText:
     case EntityKind::Region:
-      return true;  // world coordinates already
+    case EntityKind::Kept:
+      return true;  // world coordinates already, or kept with their own extrusion
     case EntityKind::Arc: {
       const double start = 180.0 - e.endAngle;
       const double end = 180.0 - e.startAngle;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 
 #include "io/acis_text.h"
 #include "io/dxf_text.h"
@@ -366,6 +367,10 @@ void DxfWriter::entity(const DxfEntity& e) {
     for (const Vertex& v : e.vertices) extend({v.x, v.y, 0});
     for (const auto& loop : e.loops)
       for (const Vertex& v : loop) extend({v.x, v.y, 0});
+    for (size_t i = 0; i + 1 < e.groups.size(); ++i)
+      if (e.groups[i].first == 10 && e.groups[i + 1].first == 20)
+        extend({std::strtod(e.groups[i].second.c_str(), nullptr),
+                std::strtod(e.groups[i + 1].second.c_str(), nullptr), 0});
   }
   writeEntity(e, currentOwner_);
 }
@@ -375,6 +380,13 @@ void DxfWriter::extend(const Point& p) {
   extMin_.y = std::min(extMin_.y, p.y);
   extMax_.x = std::max(extMax_.x, p.x);
   extMax_.y = std::max(extMax_.y, p.y);
+}
+
+// Groups whose values are texts (the others are numbers, kept as the file wrote them).
+bool DxfWriter::isTextCode(int code) {
+  return code <= 9 || (code >= 100 && code <= 102) || code == 105 || (code >= 300 && code <= 309) ||
+         (code >= 410 && code <= 419) || (code >= 430 && code <= 439) || (code >= 470 && code <= 479) ||
+         code == 999 || (code >= 1000 && code <= 1009);
 }
 
 void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, Handle self) {
@@ -431,6 +443,13 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
     case EntityKind::Region:
       writeCommon(e, "REGION", owner, self);
       writeRegionBody(e);
+      return;
+    case EntityKind::Kept:
+      writeCommon(e, e.typeName.c_str(), owner, self);
+      for (const auto& [code, value] : e.groups) {
+        if (isTextCode(code)) text(code, value);
+        else pair(code, value);
+      }
       return;
     case EntityKind::Text:
       writeCommon(e, "TEXT", owner, self);

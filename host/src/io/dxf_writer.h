@@ -106,6 +106,7 @@ class DxfWriter {
                        bool paperSpace);
   void writeBlockEnd(Handle owner, bool paperSpace);
   void writeEntity(const DxfEntity& e, Handle owner);
+  static bool isTextCode(int code);
   void writeCommon(const DxfEntity& e, const char* type, Handle owner, Handle self);
   void writeTextBody(const DxfEntity& e, bool withAlignmentSubclass);
   void writeMTextBody(const DxfEntity& e);

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <map>
 
+#include "geometry/geometry.h"
 #include "io/dxf_text.h"
 
 namespace drawhost::dxf {
@@ -137,6 +138,9 @@ class SvgWriter {
       case EntityKind::Region:
         drawRegion(e, stroke, top, out);
         break;
+      case EntityKind::Kept:
+        drawKept(e, stroke, top, out);
+        break;
       case EntityKind::Text:
       case EntityKind::Attribute:
         if ((e.attributeFlags & 1) == 0) drawText(e, stroke, top, out);
@@ -177,6 +181,25 @@ class SvgWriter {
   void drawPolyline(const DxfEntity& e, const std::string& stroke, bool top, std::string& out) {
     if (e.vertices.empty()) return;
     out += "<path d=\"" + outline(e.vertices, e.closed, top) + "\" stroke=\"" + stroke + "\"/>\n";
+  }
+
+  // Ellipses, splines, solids and faces as their outlines; a hatch as its boundary, filled with
+  // its holes left open.
+  void drawKept(const DxfEntity& e, const std::string& colour, bool top, std::string& out) {
+    std::string stroked, filled;
+    for (const hostimpl::geometry::KeptOutline& o : hostimpl::geometry::keptOutlines(e.typeName, e.groups)) {
+      std::string& d = o.filled ? filled : stroked;
+      for (size_t i = 0; i < o.points.size(); ++i) {
+        if (top) extend(o.points[i].x, o.points[i].y);
+        d += (i == 0 ? (d.empty() ? "M" : " M") : " L") + number(o.points[i].x) + " " +
+             number(-o.points[i].y);
+      }
+      if (o.closed) d += " Z";
+    }
+    if (!stroked.empty()) out += "<path d=\"" + stroked + "\" stroke=\"" + colour + "\"/>\n";
+    if (!filled.empty())
+      out += "<path d=\"" + filled + "\" stroke=\"" + colour + "\" fill=\"" + colour +
+             "\" fill-rule=\"evenodd\"/>\n";
   }
 
   // Filled, holes left open whichever way their loops run.

@@ -40,6 +40,7 @@ const char* dxfName(const AcDbEntity* ent) {
   if (c == AcDbMText::desc()) return "MTEXT";
   if (c == AcDbBlockReference::desc()) return "INSERT";
   if (c == AcDbRegion::desc()) return "REGION";
+  if (auto* kept = AcDbKeptEntity::cast(ent)) return kept->dxfType();
   return c->name();
 }
 
