@@ -468,3 +468,20 @@ TEST(DxfReader, HeaderVariablesAreKeptInTheirOrderAndWrittenBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A byte that starts a two-byte character, before a control character: written as it is, the
+// control character would go into the file unescaped.
+TEST(DxfWriter, ALeadByteBeforeAControlCharacterIsWrittenAsAQuestionMark) {
+  const ReadResult first = read(wrap("0\nTEXT\n1\na\xCB^Jb\n0\nREGION\n1\n\xCB\r\r\n"));
+  ASSERT_TRUE(first.ok) << first.diagnostics.error;
+  const std::string written = writeDxf(first.drawing);
+  EXPECT_NE(written.find("\na\xCB^Jb\n"), std::string::npos);  // a character whose second byte is '^'
+  EXPECT_NE(written.find("\n?^M\n"), std::string::npos);
+  const ReadResult second = read(written);
+  ASSERT_TRUE(second.ok);
+  EXPECT_EQ(writeDxf(second.drawing), written);
+}
+
+}  // namespace

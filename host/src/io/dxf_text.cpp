@@ -50,8 +50,15 @@ void decodeCarets(std::string& text) {
 void encodeCarets(std::string_view text, std::string& out) {
   size_t at = 0;
   while (at < text.size()) {
-    const size_t length = gbkCharLength(text, at);
+    size_t length = gbkCharLength(text, at);
     const auto byte = static_cast<unsigned char>(text[at]);
+    if (length == 2 && static_cast<unsigned char>(text[at + 1]) < 0x20) {
+      // A lead byte before a control character is no character: written as it is, it would
+      // carry the control character into the file unescaped. '?' stands in for it.
+      out += '?';
+      at += 1;
+      continue;
+    }
     if (length == 1 && byte < 0x20) {
       out += '^';
       out += static_cast<char>(byte + '@');
