@@ -1,7 +1,7 @@
 // drawhost: opens a drawing, loads plug-ins, runs an input script and writes the result.
 //
 //   drawhost [--load PLUGIN.arx ...] [--script FILE.scr] [--save OUT.dxf] [--svg OUT.svg]
-//            [--dialog-svg DIR] [--commands] [DRAWING.dxf]
+//            [--dialog-svg DIR] [--force] [--commands] [DRAWING.dxf]
 //
 // Without a drawing it starts a new one; without a script it reads actions from standard
 // input, one per line, as a user would type them (unless --commands alone was asked for). The
@@ -33,6 +33,7 @@ struct Options {
   std::string dialogSvg;
   std::string drawing;
   bool listCommands = false;
+  bool force = false;
 };
 
 int fail(const std::string& message) {
@@ -128,6 +129,13 @@ int run(const Options& options) {
     for (const std::string& warning : report.warnings)
       std::cerr << "drawhost: warning: " << options.drawing << ": " << warning << '\n';
     if (!read) return fail(read.error);
+    // What the host could not keep would be gone from the only copy.
+    std::error_code error;
+    if (!report.warnings.empty() && !options.force && !options.saveDxf.empty() &&
+        std::filesystem::equivalent(options.saveDxf, options.drawing, error))
+      return fail("not saving over " + options.drawing +
+                  ": it holds what the host cannot keep (the warnings above say what); save it "
+                  "under another name, or give --force");
   }
 
   for (const std::string& plugin : options.plugins) {
@@ -181,6 +189,8 @@ int main(int argc, char** argv) {
                  "Write each dialog as a picture when it opens and when it closes, into DIR "
                  "(dialog-N-opened.svg, dialog-N-closed.svg)")
       ->type_name("DIR");
+  app.add_flag("--force", options.force,
+               "Save over the drawing even when the load said that something could not be kept");
   app.add_flag("--commands", options.listCommands,
                "List every registered command by group, with global and local name and flags");
   app.add_option("drawing", options.drawing, "Drawing to open; a new one when left out")
