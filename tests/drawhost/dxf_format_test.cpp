@@ -485,3 +485,20 @@ TEST(DxfWriter, ALeadByteBeforeAControlCharacterIsWrittenAsAQuestionMark) {
 }
 
 }  // namespace
+
+namespace {
+
+// Some writers end the header early and go on with its variables.
+TEST(DxfReader, HeaderVariablesAfterAnEarlyEndOfTheHeaderStillCount) {
+  const ReadResult r = read("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
+                            "9\n$INSUNITS\n70\n4\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  ASSERT_EQ(r.drawing.header.variables.size(), 1u);
+  EXPECT_EQ(r.drawing.header.variables[0].name, "$INSUNITS");
+  ASSERT_EQ(r.diagnostics.warnings.size(), 1u);
+  EXPECT_EQ(r.diagnostics.warnings[0], "line 11: header variables after the end of the header were read as part of it");
+  // Elsewhere a variable is still no section.
+  EXPECT_FALSE(read("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n9\n$INSUNITS\n70\n4\n0\nEOF\n").ok);
+}
+
+}  // namespace

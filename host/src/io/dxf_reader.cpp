@@ -374,8 +374,17 @@ bool Reader::readRecord(Handler&& handle) {
 bool Reader::run() {
   Pair pair;
   bool sawEof = false;
+  std::string_view lastSection;
   while (!sawEof && tokens_.next(pair)) {
     if (pair.code == 999) continue;
+    if (pair.code == 9 && lastSection == "HEADER" && !headerSent_) {
+      // Some writers end the header early and go on with its variables.
+      diagnostics_.warnings.push_back("line " + std::to_string(pair.line) +
+                                      ": header variables after the end of the header were read as part of it");
+      tokens_.pushBack(pair);
+      if (!readHeaderSection()) return false;
+      continue;
+    }
     const std::string_view word = trimSpaces(pair.value);
     if (pair.code != 0 || (word != "SECTION" && word != "EOF"))
       return fail(pair.line, "expected SECTION or EOF, found " + quoted(pair.value));
@@ -387,6 +396,7 @@ bool Reader::run() {
     if (!tokens_.next(name)) return tokens_.failed() ? false : expectEndOfData("a section");
     if (name.code != 2) return fail(name.line, "a section must begin with its name (group code 2)");
     const std::string_view section = trimSpaces(name.value);
+    lastSection = section;
     bool ok = true;
     if (section == "HEADER") ok = readHeaderSection();
     else if (section == "TABLES") ok = readTablesSection();
@@ -509,6 +519,7 @@ std::string_view keptSubclass(std::string_view type) {
 bool Reader::readHeaderSection() {
   Pair pair;
   std::string variable;
+  const size_t firstNew = header_.variables.size();
   std::vector<std::string> newer, byHandle;
   auto keep = [&]() {
     if (header_.variables.empty() || header_.variables.back().name != variable) return;
@@ -532,8 +543,8 @@ bool Reader::readHeaderSection() {
   auto finish = [&]() {
     keep();
     // Texts are converted once the code page is known, wherever $DWGCODEPAGE stood.
-    for (DxfVariable& v : header_.variables)
-      for (auto& [code, value] : v.groups)
+    for (size_t i = firstNew; i < header_.variables.size(); ++i)
+      for (auto& [code, value] : header_.variables[i].groups)
         if (typeOfCode(code) == ValueType::String) fixText(value);
     report(newer, "of newer releases, which a release-2000 drawing does not hold");
     report(byHandle, "naming other objects by handle");

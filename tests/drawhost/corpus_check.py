@@ -1,0 +1,220 @@
+"""Loads and saves every drawing of a corpus with drawhost and compares before and after with ezdxf.
+
+    /usr/bin/python3 corpus_check.py DRAWHOST WORKDIR [--every N] [--make-ezdxf] PATH...
+
+PATH is a drawing or a folder searched for *.dxf. --every N takes every Nth drawing found;
+--make-ezdxf adds drawings ezdxf writes with every entity kind it can make, in releases 2000
+and 2018. For each drawing the saved one must audit clean, and hold the same entities of the
+kinds the host keeps (by type and layer), the same header variables a release-2000 drawing
+holds and the same text styles. What the host does not keep is counted, not failed. The last
+line is "ok" or "FAILED"; the exit status says the same.
+"""
+import math
+import os
+import subprocess
+import sys
+from collections import Counter
+
+import ezdxf
+from ezdxf.lldxf.const import DXF2000
+from ezdxf.sections.headervars import HEADER_VAR_MAP
+
+KEPT = {"LINE", "ARC", "CIRCLE", "POINT", "LWPOLYLINE", "TEXT", "MTEXT", "INSERT", "REGION",
+        "ELLIPSE", "SPLINE", "HATCH", "SOLID", "TRACE", "3DFACE", "XLINE", "RAY"}
+# Variables the host writes itself.
+OWN = {"$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$HANDSEED", "$EXTMIN", "$EXTMAX", "$CLAYER"}
+
+
+def kind(e):
+    t = e.dxftype()
+    if t == "POLYLINE" and e.is_2d_polyline:
+        return "LWPOLYLINE"
+    return t
+
+
+def same(a, b):
+    if isinstance(a, float) or isinstance(b, float):
+        try:
+            return math.isclose(float(a), float(b), rel_tol=1e-12, abs_tol=1e-12)
+        except (TypeError, ValueError):
+            return False
+    if isinstance(a, tuple) or hasattr(a, "__iter__") and not isinstance(a, str):
+        try:
+            return len(a) == len(b) and all(same(x, y) for x, y in zip(a, b))
+        except TypeError:
+            return False
+    return a == b
+
+
+def header_vars(path):
+    """The header variables as the file writes them: name -> list of (code, value text)."""
+    with open(path, "rb") as f:
+        lines = f.read().decode("latin-1").splitlines()
+    out, name, in_header = {}, None, False
+    for i in range(0, len(lines) - 1, 2):
+        code, value = lines[i].strip(), lines[i + 1].strip()
+        if code == "2" and value == "HEADER":
+            in_header = True
+        elif code == "0" and value == "ENDSEC" and in_header:
+            in_header = False
+        elif code == "0" and value == "SECTION":
+            in_header = False
+        elif code == "9":
+            # Variables after a header that ended too early still count as the header's.
+            in_header, name = True, value
+            out[name] = []
+        elif in_header and name is not None:
+            out[name].append((int(code), value))
+    kept = {}
+    for name, groups in out.items():
+        spec = HEADER_VAR_MAP.get(name)
+        if name in OWN or spec is None or spec.mindxf > DXF2000:
+            continue
+        if any(320 <= c < 370 or 390 <= c < 400 for c, _ in groups):
+            continue
+        kept[name] = [(c, float(v)) if 10 <= c < 60 else (c, v) for c, v in groups]
+    return kept
+
+
+def styles(doc):
+    return {s.dxf.name.upper(): (s.dxf.font, s.dxf.get("bigfont", ""), s.dxf.width, s.dxf.oblique)
+            for s in doc.styles if s.dxf.name}
+
+
+def make_ezdxf_drawings(folder):
+    made = []
+    for version in ("R2000", "R2018"):
+        doc = ezdxf.new(version, setup=True)
+        doc.header["$LTSCALE"] = 100.0
+        doc.header["$INSUNITS"] = 4
+        doc.styles.add("HZ", font="tssdeng.shx").dxf.bigfont = "hztxt.shx"
+        for layer in ("A", "B"):
+            doc.layers.add(layer)
+        m = doc.modelspace()
+        m.add_line((0, 0), (10, 0), dxfattribs={"layer": "A"})
+        m.add_circle((5, 5), 2)
+        m.add_arc((5, 5), 3, 0, 90, dxfattribs={"layer": "B"})
+        m.add_point((1, 1))
+        m.add_lwpolyline([(0, 0, 0, 0, 0.5), (5, 0), (5, 5)], format="xyseb")
+        m.add_polyline2d([(0, 0), (3, 0), (3, 3)])
+        m.add_polyline3d([(0, 0, 0), (3, 0, 1), (3, 3, 2)])
+        m.add_text("HZ", dxfattribs={"style": "HZ"})
+        m.add_mtext("line\\Pline")
+        m.add_ellipse((10, 10), major_axis=(5, 0), ratio=0.5)
+        m.add_spline([(0, 0), (5, 5), (10, 0)])
+        hatch = m.add_hatch(color=2)
+        hatch.paths.add_polyline_path([(0, 0), (4, 0), (4, 4)], is_closed=True)
+        m.add_solid([(0, 0), (1, 0), (0, 1), (1, 1)])
+        m.add_trace([(0, 0), (1, 0), (0, 1), (1, 1)])
+        m.add_3dface([(0, 0), (1, 0), (1, 1), (0, 1)])
+        m.add_xline((0, 0), (1, 1))
+        m.add_ray((0, 0), (1, 0))
+        m.add_leader([(0, 0), (2, 2), (4, 2)])
+        m.add_linear_dim(base=(0, 5), p1=(0, 0), p2=(10, 0)).render()
+        m.add_mesh().vertices = [(0, 0, 0), (1, 0, 0), (1, 1, 0)]
+        block = doc.blocks.new("TAG")
+        block.add_attdef("NAME", (0, 0))
+        block.add_line((0, 0), (1, 1))
+        m.add_blockref("TAG", (20, 20)).add_auto_attribs({"NAME": "B1"})
+        doc.layout().add_line((0, 0), (1, 1))
+        path = os.path.join(folder, f"ezdxf-{version}.dxf")
+        doc.saveas(path)
+        made.append(path)
+    return made
+
+
+def check(drawhost, source, saved, totals):
+    result = subprocess.run([drawhost, "--save", saved, source], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, errors="replace")
+    if result.returncode != 0:
+        totals["refused"] += 1
+        totals["refusals"][result.stderr.strip().splitlines()[-1][:120]] += 1
+        return []
+    after = ezdxf.readfile(saved)
+    problems = []
+    audit = after.audit()
+    if audit.errors or audit.fixes:
+        problems.append(f"audit: {len(audit.errors)} errors, {len(audit.fixes)} fixes")
+    try:
+        before = ezdxf.readfile(source)
+    except Exception:  # what ezdxf itself cannot read it cannot compare; the audit stands
+        totals["unreadable by ezdxf"] += 1
+        return problems
+    # Layers whose names the host refuses (it says so) give their entities to layer 0.
+    refused = {line.split("does not take the name of layer ", 1)[1].rsplit(";", 1)[0]
+               for line in result.stderr.splitlines() if "does not take the name of layer " in line}
+    kept_before, kept_after = Counter(), Counter()
+    for e in before.modelspace():
+        if kind(e) not in KEPT:
+            totals["lost"][kind(e)] += 1
+            continue
+        layer = e.dxf.layer
+        if layer in refused:
+            totals["lost"]["layer names the host refuses (entities)"] += 1
+            layer = "0"
+        kept_before[(kind(e), layer)] += 1
+    for e in after.modelspace():
+        kept_after[(kind(e), e.dxf.layer)] += 1
+    totals["lost"]["paper space"] += sum(len(l) for l in before.layouts if l.name != "Model")
+    if kept_before != kept_after:
+        problems.append(f"entities differ: {sorted((kept_before - kept_after).items())[:3]} "
+                        f"/ {sorted((kept_after - kept_before).items())[:3]}")
+    totals["entities"] += sum(kept_before.values())
+    vars_before, vars_after = header_vars(source), header_vars(saved)
+    differing = [n for n, v in vars_before.items() if n not in vars_after or vars_after[n] != v]
+    if differing:
+        problems.append(f"header variables differ: {differing[:5]}")
+    totals["header variables"] += len(vars_before)
+    styles_before, styles_after = styles(before), styles(after)
+    differing = [n for n, v in styles_before.items() if n not in styles_after or not same(v, styles_after[n])]
+    if differing:
+        problems.append(f"text styles differ: {differing[:5]}")
+    totals["text styles"] += len(styles_before)
+    return problems
+
+
+def main(argv):
+    drawhost, work = argv[1], argv[2]
+    every, make, paths = 1, False, []
+    rest = argv[3:]
+    while rest:
+        arg = rest.pop(0)
+        if arg == "--every":
+            every = int(rest.pop(0))
+        elif arg == "--make-ezdxf":
+            make = True
+        else:
+            paths.append(arg)
+    os.makedirs(work, exist_ok=True)
+    drawings = []
+    for path in paths:
+        if os.path.isdir(path):
+            found = []
+            for root, _, files in os.walk(path):
+                found += [os.path.join(root, f) for f in files if f.lower().endswith(".dxf")]
+            drawings += sorted(found)[::every]
+        elif os.path.exists(path):
+            drawings.append(path)
+    if make:
+        drawings += make_ezdxf_drawings(work)
+    totals = {"refused": 0, "unreadable by ezdxf": 0, "entities": 0, "header variables": 0,
+              "text styles": 0, "lost": Counter(), "refusals": Counter()}
+    failed = 0
+    for i, source in enumerate(drawings):
+        problems = check(drawhost, source, os.path.join(work, f"saved-{i}.dxf"), totals)
+        if problems:
+            failed += 1
+            print(f"{source}: " + "; ".join(problems))
+    print(f"drawings {len(drawings)}, refused {totals['refused']}, not comparable (ezdxf cannot "
+          f"read them, their saved copies audited) {totals['unreadable by ezdxf']}, with differences {failed}")
+    print(f"compared: {totals['entities']} entities of kept kinds, {totals['header variables']} header "
+          f"variables, {totals['text styles']} text styles")
+    print("not kept: " + (", ".join(f"{n} {k}" for k, n in totals["lost"].most_common()) or "nothing"))
+    for reason, n in totals["refusals"].most_common():
+        print(f"refused {n}: {reason}")
+    print("ok" if failed == 0 else "FAILED")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
