@@ -20,7 +20,7 @@ while IFS=$'\t' read -r name exe; do
   [ ${#seeds[@]} -gt 0 ] || { echo "no seeds for $name in $folder"; exit 1; }
   echo "== fuzzing $name for ${seconds}s"
   status=0
-  "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+  "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=65536 -print_final_stats=1 \
          -artifact_prefix="$work/" "$work" "${seeds[@]}" >"$work.log" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
     # The report and the input that failed, so that a failure far away can be replayed here.

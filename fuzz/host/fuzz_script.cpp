@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return true;
   }();
   (void)ready;
-  if (size > 4096) return 0;
+  if (size > 65536) return 0;  // long enough to nest transparent commands past their bound
   AcApDocument* doc = drawhost::newDocument();
   buildDrawing();
   drawhost::runScriptText(std::string(reinterpret_cast<const char*>(data), size), "fuzz.scr");
