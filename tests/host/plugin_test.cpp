@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "drawhost/io.h"
 #include "fixture.h"
 
 namespace hosttest {
@@ -146,6 +147,35 @@ TEST_F(PluginTest, TransparentCommandsNestOnlySoDeep) {
   const drawhost::Result r = drawhost::runScriptText(script, "deep.scr");
   EXPECT_EQ(r.error, "deep.scr:34: transparent commands nest deeper than 32");
   EXPECT_TRUE(drawhost::runScriptText("HT_PICK\n'HT_PICK\n'HT_PICK\nenter\nenter\nenter\n", "ok.scr").ok);
+}
+
+// Content nested far deeper than drawings usually go is drawn, picked and selected; a block
+// made to insert itself is drawn once and stops there.
+TEST_F(PluginTest, DeeplyNestedBlocksAreDrawnAndPickedAndCyclesEnd) {
+  constexpr int kLevels = 200;
+  std::vector<AcDbObjectId> blocks;
+  for (int i = 0; i < kLevels; ++i) blocks.push_back(addBlock(("N" + std::to_string(i)).c_str()));
+  for (int i = 0; i + 1 < kLevels; ++i) {
+    auto* inner = new AcDbBlockReference({0, 0, 0}, blocks[i + 1]);
+    appendTo(("N" + std::to_string(i)).c_str(), inner);
+  }
+  appendTo(("N" + std::to_string(kLevels - 1)).c_str(), new AcDbLine({0, 0, 0}, {10, 0, 0}));
+  addInsert(blocks[0], 100, 0);
+  std::string t = run("HT_NPICK\npick 105,0\nHT_SELECT\nwindow 99,-1 111,1\nenter\n");
+  EXPECT_TRUE(has(t, "innermost: AcDbLine")) << t;
+  EXPECT_TRUE(has(t, "containers " + std::to_string(kLevels))) << t;
+  EXPECT_TRUE(has(t, "selected 1")) << t;
+  const std::string svg = drawhost::svgText(acdbHostApplicationServices()->workingDatabase());
+  EXPECT_NE(svg.find("<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"0\""), std::string::npos);
+
+  // A block that holds a reference to itself.
+  const AcDbObjectId loop = addBlock("LOOP");
+  appendTo("LOOP", new AcDbLine({0, 5, 0}, {1, 5, 0}));
+  appendTo("LOOP", new AcDbBlockReference({2, 0, 0}, loop));
+  addInsert(loop, 300, 0);
+  t = run("HT_NPICK\npick 300.5,5\n");
+  EXPECT_TRUE(has(t, "innermost: AcDbLine")) << t;
+  EXPECT_FALSE(drawhost::svgText(acdbHostApplicationServices()->workingDatabase()).empty());
 }
 
 TEST_F(PluginTest, MonitorsSeeTextsDirectlyAndInsideBlocks) {

@@ -4,12 +4,13 @@
 // Block references are expanded through their transformation (arcs keep a
 // uniform scale: the square root of the XY determinant) with their
 // attributes, which are already in the reference's space; attribute
-// definitions inside blocks are not drawn. Nesting deeper than kMaxDepth is
-// cut off, which also stops a block that inserts itself.
+// definitions inside blocks are not drawn. Nesting goes as deep as the stack
+// allows (stackHasRoom); a block met again inside itself is not expanded.
 #include <algorithm>
 #include <cmath>
 
 #include "db/db.h"
+#include "rx/rx.h"
 
 namespace hostimpl {
 
@@ -17,7 +18,6 @@ using namespace geometry;
 
 namespace {
 
-constexpr int kMaxDepth = 16;
 // An entity drawing more than this many primitives is cut off there, so a
 // block nested many levels deep cannot make one call run for hours.
 constexpr size_t kMaxPrims = 500000;
@@ -40,15 +40,25 @@ void polylinePrims(const AcDbPolyline* pl, const AcGeMatrix3d& m, std::vector<Pr
   }
 }
 
+// Blocks being drawn on this thread, outermost first: a block met again inside itself is a
+// cycle and is not drawn again.
+thread_local std::vector<const AcDbStub*> gBlocksBeingDrawn;
+
 void blockReferencePrims(const AcDbBlockReference* ref, const AcGeMatrix3d& m,
                          std::vector<Prim>& out, int depth) {
   AcGeMatrix3d inner = m * ref->blockTransform();
-  if (AcDbEntityList* list = blockEntities(ref->blockTableRecord().stub()))
+  const AcDbStub* block = ref->blockTableRecord().stub();
+  const bool cycle = std::find(gBlocksBeingDrawn.begin(), gBlocksBeingDrawn.end(), block) !=
+                     gBlocksBeingDrawn.end();
+  if (AcDbEntityList* list = blockEntities(const_cast<AcDbStub*>(block)); list && !cycle) {
+    gBlocksBeingDrawn.push_back(block);
     for (AcDbStub* s : list->entities) {
       auto* child = static_cast<AcDbEntity*>(s->object);
       if (child->isErased() || AcDbAttributeDefinition::cast(child)) continue;
       collectPrims(child, inner, out, depth + 1);
     }
+    gBlocksBeingDrawn.pop_back();
+  }
   for (AcDbStub* s : ref->attributes_) {
     auto* att = static_cast<AcDbAttribute*>(s->object);
     if (!att->isErased() && !att->isInvisible()) collectPrims(att, m, out, depth + 1);
@@ -78,7 +88,7 @@ void keptPrims(const AcDbKeptEntity* kept, const AcGeMatrix3d& m, std::vector<Pr
 
 void collectPrims(const AcDbEntity* ent, const AcGeMatrix3d& m, std::vector<Prim>& out,
                   int depth) {
-  if (depth > kMaxDepth || out.size() >= kMaxPrims) return;
+  if (!stackHasRoom() || out.size() >= kMaxPrims) return;
   AcRxClass* c = ent->isA();
   if (c == AcDbLine::desc()) {
     auto* l = static_cast<const AcDbLine*>(ent);

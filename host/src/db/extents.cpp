@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "db/db.h"
+#include "rx/rx.h"
 
 namespace hostimpl {
 
@@ -24,7 +25,6 @@ using namespace geometry;
 namespace {
 
 bool gUseIndex = true;
-constexpr int kMaxDepth = 16;
 constexpr double kExactExpansionLimit = 100000;
 
 // A block record's entity list, or null for any other stub.
@@ -46,7 +46,7 @@ Box boxOf(const AcDbEntity* ent, int depth, std::vector<Prim>& scratch) {
     return box;
   }
   auto* ref = AcDbBlockReference::cast(ent);
-  if (ref && depth < kMaxDepth) {
+  if (ref && stackHasRoom()) {
     Summary summary = summaryOf(ref->blockTableRecord().stub(), depth + 1);
     if (summary.expanded > kExactExpansionLimit) {
       box = transformedBox(*summary.extents, ref->blockTransform());
@@ -85,7 +85,7 @@ void ensureIndexed(AcDbEntityList* list) {
 Summary summaryOf(AcDbStub* block, int depth) {
   static const Box kNothing;
   AcDbEntityList* list = listOf(block);
-  if (!list || depth > kMaxDepth) return {&kNothing, 0};
+  if (!list || !stackHasRoom()) return {&kNothing, 0};
   if (list->summaryCurrent) return {&list->extents, list->expanded};
   // Marked current before the work: a block met again while it is being
   // summed (one that inserts itself) counts as empty.
@@ -115,7 +115,7 @@ using Visited = std::vector<const AcDbStub*>;
 void contentChanged(AcDbStub* block, Visited& visited, int depth);
 
 void changed(AcDbStub* stub, Visited& visited, int depth) {
-  if (!stub || !stub->object || !stub->owner || depth > kMaxDepth) return;
+  if (!stub || !stub->object || !stub->owner || !stackHasRoom()) return;
   AcDbStub* owner = stub->owner;
   if (AcDbBlockReference::cast(owner->object)) {  // an attribute moves its reference's box
     changed(owner, visited, depth + 1);

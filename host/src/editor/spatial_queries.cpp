@@ -13,6 +13,7 @@
 
 #include "db/db.h"
 #include "editor/editor.h"
+#include "rx/rx.h"
 
 namespace hostimpl {
 
@@ -37,7 +38,11 @@ double pickDistance(AcDbStub* stub, const AcGeMatrix3d& m, const AcGePoint3d& pt
   if (--gPickBudget < 0) return 1e300;
   auto* ent = static_cast<AcDbEntity*>(stub->object);
   auto* ref = AcDbBlockReference::cast(ent);
-  if (!ref || depth > 16) {
+  // Blocks being looked into, outermost first: one met again inside itself is a cycle.
+  thread_local std::vector<const AcDbStub*> blocksOpen;
+  const AcDbStub* block = ref ? ref->blockTableRecord().stub() : nullptr;
+  if (!ref || !stackHasRoom() ||
+      std::find(blocksOpen.begin(), blocksOpen.end(), block) != blocksOpen.end()) {
     scratch.clear();
     collectPrims(ent, m, scratch, depth);
     double best = 1e300;
@@ -65,7 +70,9 @@ double pickDistance(AcDbStub* stub, const AcGeMatrix3d& m, const AcGePoint3d& pt
   std::vector<AcDbStub*> children;
   entitiesMeeting(ref->blockTableRecord().stub(), transformedBox(pickBox(pt, tol), inner.inverse()),
                   children);
+  blocksOpen.push_back(block);
   for (AcDbStub* child : children) consider(child, inner);
+  blocksOpen.pop_back();
   for (AcDbStub* att : ref->attributes_)
     if (!static_cast<AcDbAttribute*>(att->object)->isInvisible()) consider(att, m);
   return best;

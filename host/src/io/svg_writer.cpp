@@ -12,13 +12,13 @@
 #include <map>
 
 #include "geometry/geometry.h"
+#include "rx/rx.h"
 #include "io/dxf_text.h"
 
 namespace drawhost::dxf {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kMaxBlockDepth = 16;  // deeper nesting is not drawn (it would be a cycle)
 // Blocks that each hold many references to the next grow the picture exponentially with the
 // depth; past this many drawn entities, block content is no longer expanded.
 constexpr long kMaxExpandedEntities = 500000;
@@ -305,9 +305,13 @@ class SvgWriter {
   void drawInsert(const DxfEntity& e, const Context& context, std::string& out) {
     const std::string& layer = effectiveLayer(e, context);
     const auto found = blocks_.find(nameKey(e.block));
-    if (found != blocks_.end() && context.depth < kMaxBlockDepth &&
+    // Nesting goes as deep as the stack allows; a block inside itself is not drawn again.
+    const bool cycle = found != blocks_.end() &&
+                       std::find(open_.begin(), open_.end(), found->second) != open_.end();
+    if (found != blocks_.end() && !cycle && hostimpl::stackHasRoom() &&
         expanded_ < kMaxExpandedEntities) {
       const DxfBlockDefinition& block = *found->second;
+      open_.push_back(&block);
       Context inner;
       inner.layer = layer;
       inner.colour = resolvedColour(e, context);
@@ -326,6 +330,7 @@ class SvgWriter {
         if (++expanded_ > kMaxExpandedEntities) break;
         drawEntity(child, inner, out);
       }
+      open_.pop_back();
       if (out.size() == contentStart) {
         out.resize(groupStart);
       } else {
@@ -371,6 +376,7 @@ class SvgWriter {
   std::map<std::string, const DxfBlockDefinition*> blocks_;
   double minX_ = 1e300, minY_ = 1e300, maxX_ = -1e300, maxY_ = -1e300;
   long expanded_ = 0;  // entities drawn from block definitions so far
+  std::vector<const DxfBlockDefinition*> open_;  // blocks being drawn, outermost first
 };
 
 }  // namespace

@@ -10,6 +10,9 @@
 namespace hostimpl {
 // Registers a class in "ClassDictionary" and returns it.
 AcRxClass* registerClass(AcRxClass* cls);
+// Whether a walk that recurses once per level of block nesting may go one level deeper: true
+// while the thread's stack has room to spare. Deeper content is left out, never overflowing.
+bool stackHasRoom();
 // Makes every host class's descriptor, so that the dictionary lists them all
 // before anyone looks a parent up by name.
 void ensureHostClasses();
