@@ -32,6 +32,13 @@ def kind(e):
     return t
 
 
+def xdata_size(e):
+    """Groups of extended data, those naming objects by handle (1005) left out."""
+    if not e.xdata:
+        return 0
+    return sum(sum(1 for tag in tags if tag.code != 1005) for tags in e.xdata.data.values())
+
+
 def same(a, b):
     if isinstance(a, float) or isinstance(b, float):
         try:
@@ -91,7 +98,9 @@ def make_ezdxf_drawings(folder):
         for layer in ("A", "B"):
             doc.layers.add(layer)
         m = doc.modelspace()
-        m.add_line((0, 0), (10, 0), dxfattribs={"layer": "A"})
+        doc.appids.new("STRUCTKIT")
+        line = m.add_line((0, 0), (10, 0), dxfattribs={"layer": "A", "true_color": 0x336699, "thickness": 2.0})
+        line.set_xdata("STRUCTKIT", [(1000, "beam"), (1040, 1.5), (1070, 3)])
         m.add_circle((5, 5), 2)
         m.add_arc((5, 5), 3, 0, 90, dxfattribs={"layer": "B"})
         m.add_point((1, 1))
@@ -143,7 +152,7 @@ def check(drawhost, source, saved, totals):
     # Layers whose names the host refuses (it says so) give their entities to layer 0.
     refused = {line.split("does not take the name of layer ", 1)[1].rsplit(";", 1)[0]
                for line in result.stderr.splitlines() if "does not take the name of layer " in line}
-    kept_before, kept_after = Counter(), Counter()
+    kept_before, kept_after, xdata_before, xdata_after = Counter(), Counter(), Counter(), Counter()
     for e in before.modelspace():
         if kind(e) not in KEPT:
             totals["lost"][kind(e)] += 1
@@ -153,8 +162,13 @@ def check(drawhost, source, saved, totals):
             totals["lost"]["layer names the host refuses (entities)"] += 1
             layer = "0"
         kept_before[(kind(e), layer)] += 1
+        xdata_before[(kind(e), layer)] += xdata_size(e)
     for e in after.modelspace():
         kept_after[(kind(e), e.dxf.layer)] += 1
+        xdata_after[(kind(e), e.dxf.layer)] += xdata_size(e)
+    if xdata_before != xdata_after:
+        problems.append("extended data differs")
+    totals["xdata groups"] += sum(xdata_before.values())
     totals["lost"]["paper space"] += sum(len(l) for l in before.layouts if l.name != "Model")
     if kept_before != kept_after:
         problems.append(f"entities differ: {sorted((kept_before - kept_after).items())[:3]} "
@@ -197,7 +211,7 @@ def main(argv):
             drawings.append(path)
     if make:
         drawings += make_ezdxf_drawings(work)
-    totals = {"refused": 0, "unreadable by ezdxf": 0, "entities": 0, "header variables": 0,
+    totals = {"refused": 0, "unreadable by ezdxf": 0, "entities": 0, "header variables": 0, "xdata groups": 0,
               "text styles": 0, "lost": Counter(), "refusals": Counter()}
     failed = 0
     for i, source in enumerate(drawings):
@@ -207,8 +221,8 @@ def main(argv):
             print(f"{source}: " + "; ".join(problems))
     print(f"drawings {len(drawings)}, refused {totals['refused']}, not comparable (ezdxf cannot "
           f"read them, their saved copies audited) {totals['unreadable by ezdxf']}, with differences {failed}")
-    print(f"compared: {totals['entities']} entities of kept kinds, {totals['header variables']} header "
-          f"variables, {totals['text styles']} text styles")
+    print(f"compared: {totals['entities']} entities of kept kinds, {totals['xdata groups']} groups of their "
+          f"extended data, {totals['header variables']} header variables, {totals['text styles']} text styles")
     print("not kept: " + (", ".join(f"{n} {k}" for k, n in totals["lost"].most_common()) or "nothing"))
     for reason, n in totals["refusals"].most_common():
         print(f"refused {n}: {reason}")

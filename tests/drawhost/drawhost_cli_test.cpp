@@ -261,6 +261,11 @@ m.add_3dface([(30, 0), (35, 0), (35, 5), (30, 5)], dxfattribs={"layer": "F"})
 m.add_xline((0, 0), (1, 1))
 m.add_ray((0, 0), (1, 0))
 m.add_text("HZ", dxfattribs={"style": "HZ"})
+d.appids.new("STRUCTKIT")
+line = m.add_line((0, 0), (10, 0), dxfattribs={"thickness": 2.5, "ltscale": 0.5, "true_color": 0x123456})
+line.transparency = 0.5
+line.set_xdata("STRUCTKIT", [(1000, "beam B1"), (1040, 3.5), (1070, 7)])
+m.add_circle((0, 0), 2, dxfattribs={"thickness": 1.0}).set_xdata("STRUCTKIT", [(1000, "column")])
 d.saveas(sys.argv[1])
 )");
   writeFile(path("report.py"), R"(import sys, ezdxf
@@ -276,6 +281,9 @@ for e in d.modelspace():
     if t == "HATCH": print(t, len(e.paths), e.dxf.color, e.dxf.solid_fill)
     if t in ("SOLID", "3DFACE"): print(t, [e.dxf.get(f"vtx{i}") for i in range(4)])
     if t in ("XLINE", "RAY"): print(t, e.dxf.start, e.dxf.unit_vector)
+    if t in ("LINE", "CIRCLE"):
+        print(t, e.dxf.get("thickness"), e.dxf.get("ltscale"), e.dxf.get("true_color"), e.dxf.get("transparency"),
+              list(e.get_xdata("STRUCTKIT")) if e.has_xdata("STRUCTKIT") else None)
 print("header", d.header["$LTSCALE"], d.header["$INSUNITS"], d.header["$DIMSCALE"])
 s = d.styles.get("HZ")
 print("style", s.dxf.font, s.dxf.bigfont, s.dxf.width)

@@ -76,6 +76,10 @@ class AcDbEntity : public AcDbObject {
 
   // Host-internal: copies the common properties (not the geometry).
   void copyEntityProperties(const AcDbEntity& from);
+  // Host-internal: what the drawing file gave that the host does not model (true colour,
+  // transparency, thickness, extended data), kept to be written back. A new colour index
+  // drops the true colour.
+  std::vector<std::pair<int, std::string>> fileGroups_;
   AcDbStub* layerStub_ = nullptr;
   AcDbStub* linetypeStub_ = nullptr;
 

@@ -85,6 +85,7 @@ struct AcDbDatabase::Impl {
   std::uint64_t modifications = 0;
   // Header variables of the drawing file the host does not use, written back as they came.
   std::vector<drawhost::dxf::DxfVariable> fileVariables;
+  std::vector<std::string> fileAppIds;  // applications of extended data, besides ACAD
 };
 
 // The body of a setter of a database object: refused unless open for write.

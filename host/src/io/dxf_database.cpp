@@ -190,6 +190,8 @@ bool DatabaseImporter::setCommon(AcDbEntity* entity, const DxfEntity& e) {
     entity->setLinetype(linetypeId(e.linetype));
   entity->setLineWeight(static_cast<AcDb::LineWeight>(e.lineweight));
   entity->setVisibility(e.invisible ? AcDb::kInvisible : AcDb::kVisible);
+  entity->setLinetypeScale(e.linetypeScale);
+  entity->fileGroups_ = e.fileGroups;
   return true;
 }
 
@@ -321,6 +323,11 @@ bool DatabaseImporter::entity(const DxfEntity& e) {
   return true;
 }
 
+bool DatabaseImporter::appId(const std::string& name) {
+  db_->impl()->fileAppIds.push_back(name);
+  return true;
+}
+
 bool DatabaseImporter::textStyle(const DxfTextStyle& style) {
   AcDbTextStyleTableRecord* record = nullptr;
   const AcDbObjectId id = textStyleId(style.name);
@@ -431,6 +438,8 @@ void exportCommon(const AcDbEntity* entity, DxfEntity& e) {
   e.colour = entity->colorIndex();
   e.lineweight = entity->lineWeight();
   e.invisible = entity->visibility() == AcDb::kInvisible;
+  e.linetypeScale = entity->linetypeScale();
+  e.fileGroups = entity->fileGroups_;
 }
 
 void exportText(const AcDbText* text, DxfEntity& e) {
@@ -454,6 +463,7 @@ DxfDrawing DatabaseExporter::tables() {
   DxfDrawing drawing;
   drawing.header.currentLayer = recordName(db_->clayer());
   drawing.header.variables = db_->impl()->fileVariables;
+  drawing.appIds = db_->impl()->fileAppIds;
   forEachRecord<AcDbLinetypeTable>(db_, [&](AcDbSymbolTableRecord* record) {
     auto* linetype = AcDbLinetypeTableRecord::cast(record);
     if (!linetype) return;

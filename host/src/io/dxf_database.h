@@ -33,6 +33,7 @@ class DatabaseImporter : public DxfSink {
   bool entity(const DxfEntity& entity) override;
   bool layerState(const DxfLayerState& state) override;
   bool textStyle(const DxfTextStyle& style) override;
+  bool appId(const std::string& name) override;
 
   // Applies frozen and locked layers and the current layer. Returns false with error() set
   // when the database refused something it must not.

@@ -113,6 +113,10 @@ struct DxfEntity {
   int colour = kColourByLayer;
   int lineweight = kLineweightByLayer;
   bool invisible = false;
+  double linetypeScale = 1;
+  // Groups the host does not model, as the file gave them: true colour (420), its name (430),
+  // transparency (440), thickness (39) and extended data (1000 and up, handles left out).
+  std::vector<DxfGroup> fileGroups;
 
   Point p;                     // start, centre, position, insertion point
   Point q;                     // line end; text alignment point; mtext x direction
@@ -184,6 +188,8 @@ class DxfSink {
   virtual bool beginBlock(const DxfBlock& block) = 0;
   virtual bool endBlock() = 0;
   virtual bool entity(const DxfEntity& entity) = 0;
+  // Names of applications whose extended data the entities carry (besides ACAD).
+  virtual bool appId(const std::string&) { return true; }
   // Text style records, after the layers (their names may also come with the entities alone).
   virtual bool textStyle(const DxfTextStyle&) { return true; }
   // The drawing's named layer states, after everything else.
@@ -205,6 +211,7 @@ struct DxfDrawing {
   std::vector<DxfBlockDefinition> blocks;
   std::vector<DxfEntity> entities;  // model space
   std::vector<DxfLayerState> layerStates;
+  std::vector<std::string> appIds;  // besides ACAD
 };
 
 // Model-space entities handed out one at a time, so that a large drawing is written without
@@ -225,6 +232,7 @@ class DxfCollector : public DxfSink {
   bool entity(const DxfEntity& entity) override;
   bool layerState(const DxfLayerState& state) override;
   bool textStyle(const DxfTextStyle& style) override;
+  bool appId(const std::string& name) override;
 
  private:
   DxfDrawing& drawing_;

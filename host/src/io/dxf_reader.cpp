@@ -57,6 +57,11 @@ bool DxfCollector::endBlock() {
   return true;
 }
 
+bool DxfCollector::appId(const std::string& name) {
+  drawing_.appIds.push_back(name);
+  return true;
+}
+
 bool DxfCollector::textStyle(const DxfTextStyle& style) {
   drawing_.styleRecords.push_back(style);
   return true;
@@ -284,6 +289,7 @@ class Reader {
   bool readLayer();
   bool readLinetype();
   bool readTextStyle();
+  bool readAppId();
   bool readBlocksSection();
   bool readBlock();
   bool readEntitiesSection();
@@ -301,7 +307,7 @@ class Reader {
   // Calls handle(pair) for each pair of the current record up to the next code-0 pair, leaving
   // out reactor and extension-dictionary groups and extended data.
   template <typename Handler>
-  bool readRecord(Handler&& handle);
+  bool readRecord(Handler&& handle, bool withExtendedData = false);
 
   bool readEntityPair(DxfEntity& entity, const Pair& pair);
   bool applyExtrusion(DxfEntity& entity);
@@ -349,7 +355,7 @@ class Reader {
 };
 
 template <typename Handler>
-bool Reader::readRecord(Handler&& handle) {
+bool Reader::readRecord(Handler&& handle, bool withExtendedData) {
   Pair pair;
   int groupDepth = 0;
   bool inExtendedData = false;
@@ -365,7 +371,7 @@ bool Reader::readRecord(Handler&& handle) {
       continue;
     }
     if (pair.code >= 1000) inExtendedData = true;
-    if (groupDepth > 0 || inExtendedData || pair.code == 999) continue;
+    if (groupDepth > 0 || (inExtendedData && !withExtendedData) || pair.code == 999) continue;
     if (!handle(pair)) return false;
   }
   return !tokens_.failed();
@@ -710,10 +716,24 @@ bool Reader::readTable(std::string_view tableName) {
     if (tableName == "LAYER" && word == "LAYER") ok = readLayer();
     else if (tableName == "LTYPE" && word == "LTYPE") ok = readLinetype();
     else if (tableName == "STYLE" && word == "STYLE") ok = readTextStyle();
+    else if (tableName == "APPID" && word == "APPID") ok = readAppId();
     else ok = readRecord([](const Pair&) { return true; });
     if (!ok) return false;
   }
   return tokens_.failed() ? false : expectEndOfData("a table");
+}
+
+// Names of applications that extended data refers to.
+bool Reader::readAppId() {
+  std::string name;
+  if (!readRecord([&](const Pair& p) {
+        if (p.code == 2) name = std::string(trimSpaces(p.value));
+        return true;
+      }))
+    return false;
+  fixText(name);
+  if (name.empty() || sameName(name, "ACAD")) return true;
+  return sink_.appId(name) || sinkRefused();
 }
 
 bool Reader::readTextStyle() {
@@ -903,10 +923,12 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
   paperSpace_ = false;
   extrusion_ = {0, 0, 1};
   bool followsAttributes = false;
-  if (!readRecord([&](const Pair& p) {
-        if (p.code == 66) followsAttributes = p.integer != 0;
-        return readEntityPair(entity_, p);
-      }))
+  if (!readRecord(
+          [&](const Pair& p) {
+            if (p.code == 66) followsAttributes = p.integer != 0;
+            return readEntityPair(entity_, p);
+          },
+          true))
     return false;
   if (*kind == EntityKind::Insert && followsAttributes && !readAttributes(entity_)) return false;
   if (paperSpace_) {
@@ -968,7 +990,8 @@ bool Reader::readKeptEntity(std::string_view type) {
         if (typeOfCode(p.code) == ValueType::String) fixText(value);
         entity_.groups.emplace_back(p.code, std::move(value));
         return true;
-      }))
+      },
+                  true))
     return false;
   if (paperSpace_) {
     ++paperSpaceEntities_;
@@ -1076,10 +1099,23 @@ bool Reader::readEntityPair(DxfEntity& e, const Pair& p) {
       return true;
     case 60: e.invisible = p.integer != 0; return true;
     case 67: paperSpace_ = p.integer != 0; return true;
+    case 48: e.linetypeScale = p.real > 0 ? p.real : 1; return true;
+    case 39: case 420: case 430: case 440:
+      e.fileGroups.emplace_back(p.code, std::string(p.code == 430 ? p.value : trimSpaces(p.value)));
+      if (p.code == 430) fixText(e.fileGroups.back().second);
+      return true;
     case 210: extrusion_.x = p.real; return true;
     case 220: extrusion_.y = p.real; return true;
     case 230: extrusion_.z = p.real; return true;
     default: break;
+  }
+  if (p.code >= 1000) {
+    if (!isHandleCode(p.code)) {
+      const bool isString = typeOfCode(p.code) == ValueType::String;
+      e.fileGroups.emplace_back(p.code, std::string(isString ? p.value : trimSpaces(p.value)));
+      if (isString) fixText(e.fileGroups.back().second);
+    }
+    return true;
   }
   const bool isText = e.kind == EntityKind::Text || e.kind == EntityKind::Attribute ||
                       e.kind == EntityKind::AttributeDefinition;

@@ -239,10 +239,17 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
   beginTable("UCS", kUcsTable, 0);
   pair(0, "ENDTAB");
 
-  beginTable("APPID", kAppIdTable, 1);
-  beginRecord("APPID", kAppIdTable, "AcDbRegAppTableRecord");
-  pair(2, "ACAD");
-  integer(70, 0);
+  std::vector<std::string> applications = {"ACAD"};
+  for (const std::string& name : tables.appIds)
+    if (std::none_of(applications.begin(), applications.end(),
+                     [&](const std::string& known) { return sameName(known, name); }))
+      applications.push_back(name);
+  beginTable("APPID", kAppIdTable, static_cast<int>(applications.size()));
+  for (const std::string& name : applications) {
+    beginRecord("APPID", kAppIdTable, "AcDbRegAppTableRecord");
+    text(2, name);
+    integer(70, 0);
+  }
   pair(0, "ENDTAB");
 
   beginTable("DIMSTYLE", kDimStyleTable, 1);
@@ -399,6 +406,8 @@ void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, 
   if (e.colour != kColourByLayer) integer(62, e.colour);
   if (e.lineweight != kLineweightByLayer) integer(370, e.lineweight);
   if (e.invisible) integer(60, 1);
+  if (e.linetypeScale != 1) pair(48, e.linetypeScale);
+  writeFileGroups(e, true);
 }
 
 void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
@@ -409,7 +418,7 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
       pair(100, "AcDbLine");
       point(10, e.p);
       point(11, e.q);
-      return;
+      break;
     case EntityKind::Circle:
     case EntityKind::Arc:
       writeCommon(e, e.kind == EntityKind::Arc ? "ARC" : "CIRCLE", owner, self);
@@ -421,12 +430,12 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
         pair(50, e.startAngle);
         pair(51, e.endAngle);
       }
-      return;
+      break;
     case EntityKind::Point:
       writeCommon(e, "POINT", owner, self);
       pair(100, "AcDbPoint");
       point(10, e.p);
-      return;
+      break;
     case EntityKind::Polyline:
       writeCommon(e, "LWPOLYLINE", owner, self);
       pair(100, "AcDbPolyline");
@@ -439,22 +448,22 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
         pair(20, v.y);
         if (v.bulge != 0) pair(42, v.bulge);
       }
-      return;
+      break;
     case EntityKind::Region:
       writeCommon(e, "REGION", owner, self);
       writeRegionBody(e);
-      return;
+      break;
     case EntityKind::Kept:
       writeCommon(e, e.typeName.c_str(), owner, self);
       for (const auto& [code, value] : e.groups) {
         if (isTextCode(code)) text(code, value);
         else pair(code, value);
       }
-      return;
+      break;
     case EntityKind::Text:
       writeCommon(e, "TEXT", owner, self);
       writeTextBody(e, true);
-      return;
+      break;
     case EntityKind::Attribute:
       writeCommon(e, "ATTRIB", owner, self);
       writeTextBody(e, false);
@@ -462,7 +471,7 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
       text(2, e.tag);
       integer(70, e.attributeFlags);
       if (e.alignment.vertical != 0) integer(74, e.alignment.vertical);
-      return;
+      break;
     case EntityKind::AttributeDefinition:
       writeCommon(e, "ATTDEF", owner, self);
       writeTextBody(e, false);
@@ -471,11 +480,11 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
       text(2, e.tag);
       integer(70, e.attributeFlags);
       if (e.alignment.vertical != 0) integer(74, e.alignment.vertical);
-      return;
+      break;
     case EntityKind::MText:
       writeCommon(e, "MTEXT", owner, self);
       writeMTextBody(e);
-      return;
+      break;
     case EntityKind::Insert:
       writeCommon(e, "INSERT", owner, self);
       pair(100, "AcDbBlockReference");
@@ -486,14 +495,25 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
       if (e.scale.y != 1) pair(42, e.scale.y);
       if (e.scale.z != 1) pair(43, e.scale.z);
       if (e.rotation != 0) pair(50, e.rotation);
-      if (e.attributes.empty()) return;
-      for (const DxfEntity& attribute : e.attributes) writeEntity(attribute, self);
-      pair(0, "SEQEND");
-      handle(5, next());
-      handle(330, self);
-      pair(100, "AcDbEntity");
-      text(8, e.layer.empty() ? std::string_view("0") : e.layer);
-      return;
+      break;
+  }
+  writeFileGroups(e, false);
+  if (e.kind != EntityKind::Insert || e.attributes.empty()) return;
+  for (const DxfEntity& attribute : e.attributes) writeEntity(attribute, self);
+  pair(0, "SEQEND");
+  handle(5, next());
+  handle(330, self);
+  pair(100, "AcDbEntity");
+  text(8, e.layer.empty() ? std::string_view("0") : e.layer);
+}
+
+// What the file gave and the host does not model: in the entity's common part (true colour,
+// its name, transparency), or after its own groups (thickness, then extended data).
+void DxfWriter::writeFileGroups(const DxfEntity& e, bool commonPart) {
+  for (const auto& [code, value] : e.fileGroups) {
+    if ((code >= 420 && code <= 449) != commonPart) continue;
+    if (isTextCode(code)) text(code, value);
+    else pair(code, value);
   }
 }
 
@@ -703,6 +723,7 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
   tables.styleRecords = drawing.styleRecords;
   tables.layerStates = drawing.layerStates;
   tables.variables = drawing.header.variables;
+  tables.appIds = drawing.appIds;
   auto addStyle = [&](const DxfEntity& e) {
     if (e.kind == EntityKind::Text || e.kind == EntityKind::MText ||
         e.kind == EntityKind::AttributeDefinition)

@@ -31,6 +31,7 @@ struct DxfTables {
   std::vector<DxfBlock> blocks;        // the user's block definitions, in the order to write
   std::vector<DxfLayerState> layerStates;
   std::vector<DxfVariable> variables;  // header variables besides the host's own
+  std::vector<std::string> appIds;     // besides ACAD
 };
 
 // A growable byte buffer for text made of many short pieces: a piece is copied in place
@@ -107,6 +108,7 @@ class DxfWriter {
   void writeBlockEnd(Handle owner, bool paperSpace);
   void writeEntity(const DxfEntity& e, Handle owner);
   static bool isTextCode(int code);
+  void writeFileGroups(const DxfEntity& e, bool commonPart);
   void writeCommon(const DxfEntity& e, const char* type, Handle owner, Handle self);
   void writeTextBody(const DxfEntity& e, bool withAlignmentSubclass);
   void writeMTextBody(const DxfEntity& e);

@@ -118,6 +118,8 @@ AcDb::Status AcDbEntity::setLayer(const char* layerName, bool doSubents) {
 AcDb::Status AcDbEntity::setColorIndex(int color, bool) {
   if (!canWrite()) return AcDb::kNotOpenForWrite;
   if (color < 0 || color > 256) return AcDb::kOutOfRange;
+  if (color_ != color)
+    std::erase_if(fileGroups_, [](const auto& g) { return g.first == 420 || g.first == 430; });
   color_ = static_cast<std::int16_t>(color);
   return AcDb::kOk;
 }
@@ -235,4 +237,5 @@ void AcDbEntity::copyEntityProperties(const AcDbEntity& from) {
   color_ = from.color_;
   lineweight_ = from.lineweight_;
   invisible_ = from.invisible_;
+  fileGroups_ = from.fileGroups_;
 }
