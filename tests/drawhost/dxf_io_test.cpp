@@ -245,6 +245,36 @@ TEST_F(DxfIo, TextStylesKeepTheirFontsWidthsAndSlant) {
   EXPECT_EQ(drawhost::dxfText(drawhost::database(second)), saved);
 }
 
+// True colour, transparency, thickness, linetype scale and extended data come back; a handle
+// in extended data does not (objects get new handles); a new colour index drops the true colour.
+TEST_F(DxfIo, WhatTheHostDoesNotModelOnAnEntityComesBack) {
+  const std::string drawing = wrap("", "0\nLINE\n8\n0\n62\n1\n420\n1193046\n440\n33554559\n48\n0.5\n"
+                                       "100\nAcDbLine\n39\n2.5\n10\n0\n20\n0\n11\n5\n21\n0\n"
+                                       "1001\nAPP\n1000\nbeam\n1005\n1F\n1070\n7\n");
+  ASSERT_TRUE(drawhost::readDxfText(drawing, db_).ok);
+  const std::string saved = drawhost::dxfText(db_);
+  for (const char* part : {"420\n1193046\n440\n33554559\n", " 48\n0.5\n", " 39\n2.5\n",
+                           "1001\nAPP\n1000\nbeam\n1070\n7\n", "\n  2\nAPP\n"})
+    EXPECT_NE(saved.find(part), std::string::npos) << part;
+  EXPECT_EQ(saved.find("1005"), std::string::npos);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db_->modelSpaceId(), AcDb::kForRead), AcDb::kOk);
+  AcDbBlockTableRecordIterator* it = nullptr;
+  space->newIterator(it);
+  AcDbObjectId id;
+  it->getEntityId(id);
+  delete it;
+  space->close();
+  AcDbEntity* line = nullptr;
+  ASSERT_EQ(acdbOpenAcDbEntity(line, id, AcDb::kForWrite), AcDb::kOk);
+  EXPECT_DOUBLE_EQ(line->linetypeScale(), 0.5);
+  line->setColorIndex(3);
+  line->close();
+  const std::string recoloured = drawhost::dxfText(db_);
+  EXPECT_EQ(recoloured.find("420\n"), std::string::npos);
+  EXPECT_NE(recoloured.find("440\n33554559\n"), std::string::npos);
+}
+
 TEST_F(DxfIo, AppliesTheCurrentLayerAndFrozenLayersAfterTheEntities) {
   const std::string tables = layerRecord("0", 1, 7) + layerRecord("WORK", 5, 3);
   const std::string entities = "0\nLINE\n8\nWORK\n10\n0\n20\n0\n11\n1\n21\n1\n";

@@ -6,6 +6,7 @@
 
 #include "io/dxf_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -464,6 +465,17 @@ DxfDrawing DatabaseExporter::tables() {
   drawing.header.currentLayer = recordName(db_->clayer());
   drawing.header.variables = db_->impl()->fileVariables;
   drawing.appIds = db_->impl()->fileAppIds;
+  // Extended data names its application, which the drawing must list.
+  auto addApplications = [&](const AcDbEntity* entity) {
+    auto add = [&](const std::vector<std::pair<int, std::string>>& groups) {
+      for (const auto& [code, value] : groups)
+        if (code == 1001 && std::find(drawing.appIds.begin(), drawing.appIds.end(), value) == drawing.appIds.end())
+          drawing.appIds.push_back(value);
+    };
+    add(entity->fileGroups_);
+    if (auto* kept = AcDbKeptEntity::cast(entity)) add(kept->groups());
+  };
+  forEachEntity(db_->modelSpaceId(), addApplications);
   forEachRecord<AcDbLinetypeTable>(db_, [&](AcDbSymbolTableRecord* record) {
     auto* linetype = AcDbLinetypeTableRecord::cast(record);
     if (!linetype) return;
@@ -534,6 +546,12 @@ DxfDrawing DatabaseExporter::tables() {
       exportEntity(entity, scratch_, [&](const DxfEntity& e) { definition.entities.push_back(e); });
     });
   }
+  for (const DxfBlockDefinition& definition : drawing.blocks)
+    for (const DxfEntity& e : definition.entities)
+      for (const std::vector<DxfGroup>* groups : {&e.fileGroups, &e.groups})
+        for (const auto& [code, value] : *groups)
+          if (code == 1001 && std::find(drawing.appIds.begin(), drawing.appIds.end(), value) == drawing.appIds.end())
+            drawing.appIds.push_back(value);
   return drawing;
 }
 
