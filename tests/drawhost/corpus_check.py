@@ -74,8 +74,8 @@ def header_vars(path):
             out[name].append((int(code), value))
     kept = {}
     for name, groups in out.items():
-        spec = HEADER_VAR_MAP.get(name)
-        if name in OWN or spec is None or spec.mindxf > DXF2000:
+        known = HEADER_VAR_MAP.get(name)
+        if name in OWN or known is None or known.mindxf > DXF2000:
             continue
         if any(320 <= c < 370 or 390 <= c < 400 for c, _ in groups):
             continue

@@ -466,16 +466,15 @@ DxfDrawing DatabaseExporter::tables() {
   drawing.header.variables = db_->impl()->fileVariables;
   drawing.appIds = db_->impl()->fileAppIds;
   // Extended data names its application, which the drawing must list.
-  auto addApplications = [&](const AcDbEntity* entity) {
-    auto add = [&](const std::vector<std::pair<int, std::string>>& groups) {
-      for (const auto& [code, value] : groups)
-        if (code == 1001 && std::find(drawing.appIds.begin(), drawing.appIds.end(), value) == drawing.appIds.end())
-          drawing.appIds.push_back(value);
-    };
-    add(entity->fileGroups_);
-    if (auto* kept = AcDbKeptEntity::cast(entity)) add(kept->groups());
+  auto addApplications = [&](const std::vector<DxfGroup>& groups) {
+    for (const auto& [code, value] : groups)
+      if (code == 1001 && std::find(drawing.appIds.begin(), drawing.appIds.end(), value) == drawing.appIds.end())
+        drawing.appIds.push_back(value);
   };
-  forEachEntity(db_->modelSpaceId(), addApplications);
+  forEachEntity(db_->modelSpaceId(), [&](const AcDbEntity* entity) {
+    addApplications(entity->fileGroups_);
+    if (auto* kept = AcDbKeptEntity::cast(entity)) addApplications(kept->groups());
+  });
   forEachRecord<AcDbLinetypeTable>(db_, [&](AcDbSymbolTableRecord* record) {
     auto* linetype = AcDbLinetypeTableRecord::cast(record);
     if (!linetype) return;
@@ -547,11 +546,10 @@ DxfDrawing DatabaseExporter::tables() {
     });
   }
   for (const DxfBlockDefinition& definition : drawing.blocks)
-    for (const DxfEntity& e : definition.entities)
-      for (const std::vector<DxfGroup>* groups : {&e.fileGroups, &e.groups})
-        for (const auto& [code, value] : *groups)
-          if (code == 1001 && std::find(drawing.appIds.begin(), drawing.appIds.end(), value) == drawing.appIds.end())
-            drawing.appIds.push_back(value);
+    for (const DxfEntity& e : definition.entities) {
+      addApplications(e.fileGroups);
+      addApplications(e.groups);
+    }
   return drawing;
 }
 
