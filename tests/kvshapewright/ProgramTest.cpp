@@ -134,7 +134,7 @@ TEST_F(CutoutProgram, SavedDrawingPassesAnIndependentAuditAndThePictureShowsTheR
 // centre (two half arcs, on a layer named in Chinese), nested squares, an arc on its chord, a square far out.
 constexpr char kMakeFigures[] = R"(import sys, ezdxf
 doc = ezdxf.new('R2010')
-for name, colour in (('R', 1), ('BEAM梁', 3), ('N', 4), ('A', 5), ('F', 6)):
+for name, colour in (('R', 1), ('BEAM梁', 3), ('N', 4), ('A', 5), ('F', 6), ('T', 2)):
     doc.layers.add(name, color=colour)
 msp = doc.modelspace()
 msp.add_lwpolyline([(0, 0), (4, 0), (4, 3), (0, 3)], close=True, dxfattribs={'layer': 'R'})
@@ -148,6 +148,11 @@ msp.add_arc((60, 0), 2, 0, 180, dxfattribs={'layer': 'A'})
 msp.add_line((58, 0), (62, 0), dxfattribs={'layer': 'A'})
 msp.add_lwpolyline([(1e6, 1e6), (1e6 + 1, 1e6), (1e6 + 1, 1e6 + 1), (1e6, 1e6 + 1)], close=True,
                    dxfattribs={'layer': 'F'})
+# A whole circle touching a cut one from inside, at the point where it starts: the face below
+# the cut is pinched there round the small disk.
+msp.add_arc((74.5, -5), 0.5, 270, 270, dxfattribs={'layer': 'T'})
+msp.add_arc((74.5, -3), 2.5, 90, 90, dxfattribs={'layer': 'T'})
+msp.add_lwpolyline([(80, -2), (74, -1.5), (76.5, 6.5)], dxfattribs={'layer': 'T'})
 doc.saveas(sys.argv[1])
 )";
 
@@ -221,14 +226,17 @@ TEST_F(CutoutProgram, RegionsReadBackWithAnIndependentModelerReaderToTheirAreas)
             "N straight-curve 16\n"
             "R straight-curve 4\n"
             "R straight-curve 8\n"
-            "R straight-curve 8\n");
+            "R straight-curve 8\n"
+            "T ellipse-curve 0.7853981634\n"
+            "T ellipse-curve+straight-curve 16.83201289\n"
+            "T ellipse-curve+straight-curve 2.017543028\n");
   // Every region is drawn filled.
   const std::string picture = readFile(svg);
   size_t filled = 0;
   for (size_t at = picture.find("fill-rule=\"evenodd\""); at != std::string::npos;
        at = picture.find("fill-rule=\"evenodd\"", at + 1))
     ++filled;
-  EXPECT_EQ(filled, 9u);
+  EXPECT_EQ(filled, 12u);
 }
 
 }  // namespace

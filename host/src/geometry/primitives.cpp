@@ -93,7 +93,10 @@ Prim arcPrim(const AcGeMatrix3d& m, const AcGePoint3d& center, double radius, do
   double det = m.entry[0][0] * m.entry[1][1] - m.entry[0][1] * m.entry[1][0];
   p.radius = radius * std::sqrt(std::fabs(det));
   if (end - start >= 2 * kPi - 1e-12) {
-    p.start = 0, p.end = 2 * kPi;
+    // A whole circle still starts where its curve does: that point can be a node of the
+    // pieces a region is built from.
+    p.start = normAngle(transformedAngle(m, start));
+    p.end = p.start + 2 * kPi;
   } else {
     double a0 = transformedAngle(m, start), a1 = transformedAngle(m, end);
     if (det < 0) std::swap(a0, a1);
