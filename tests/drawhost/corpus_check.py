@@ -20,7 +20,8 @@ from ezdxf.lldxf.const import DXF2000
 from ezdxf.sections.headervars import HEADER_VAR_MAP
 
 KEPT = {"LINE", "ARC", "CIRCLE", "POINT", "LWPOLYLINE", "TEXT", "MTEXT", "INSERT", "REGION",
-        "ELLIPSE", "SPLINE", "HATCH", "SOLID", "TRACE", "3DFACE", "XLINE", "RAY"}
+        "ELLIPSE", "SPLINE", "HATCH", "SOLID", "TRACE", "3DFACE", "XLINE", "RAY", "DIMENSION", "LEADER",
+        "POLYLINE"}
 # Variables the host writes itself.
 OWN = {"$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$HANDSEED", "$EXTMIN", "$EXTMAX", "$CLAYER"}
 
@@ -53,6 +54,11 @@ def same(a, b):
     return a == b
 
 
+def same_dict(a, b):
+    """Everything a holds, b holds the same (b may add what the writer always writes)."""
+    return all(k in b and same(a[k], b[k]) for k in a)
+
+
 def header_vars(path):
     """The header variables as the file writes them: name -> list of (code, value text)."""
     with open(path, "rb") as f:
@@ -83,6 +89,21 @@ def header_vars(path):
     return kept
 
 
+def table_records(doc):
+    """Dimension styles, views and UCS by table and name, with their attributes other than handles."""
+    out = {}
+    for table in (doc.dimstyles, doc.views, doc.ucs):
+        for record in table:
+            attribs = record.dxf.all_existing_dxf_attribs()
+            out[(record.dxftype(), record.dxf.name.upper())] = {
+                k: v for k, v in attribs.items() if k not in ("handle", "owner") and not k.endswith("_handle")}
+    return out
+
+
+def widths(doc):
+    return sum(x[2] + x[3] for e in doc.modelspace().query("LWPOLYLINE") for x in e.get_points())
+
+
 def styles(doc):
     return {s.dxf.name.upper(): (s.dxf.font, s.dxf.get("bigfont", ""), s.dxf.width, s.dxf.oblique)
             for s in doc.styles if s.dxf.name}
@@ -104,7 +125,7 @@ def make_ezdxf_drawings(folder):
         m.add_circle((5, 5), 2)
         m.add_arc((5, 5), 3, 0, 90, dxfattribs={"layer": "B"})
         m.add_point((1, 1))
-        m.add_lwpolyline([(0, 0, 0, 0, 0.5), (5, 0), (5, 5)], format="xyseb")
+        m.add_lwpolyline([(0, 0, 0, 0, 0.5), (5, 0, 1, 2, 0), (5, 5)], format="xyseb")
         m.add_polyline2d([(0, 0), (3, 0), (3, 3)])
         m.add_polyline3d([(0, 0, 0), (3, 0, 1), (3, 3, 2)])
         m.add_text("HZ", dxfattribs={"style": "HZ"})
@@ -121,6 +142,14 @@ def make_ezdxf_drawings(folder):
         m.add_leader([(0, 0), (2, 2), (4, 2)])
         m.add_linear_dim(base=(0, 5), p1=(0, 0), p2=(10, 0)).render()
         m.add_mesh().vertices = [(0, 0, 0), (1, 0, 0), (1, 1, 0)]
+        m.add_polyface().append_face([(0, 0, 0), (1, 0, 0), (1, 1, 0)])
+        m.add_polymesh((3, 3))
+        doc.views.new("FRONT")
+        doc.ucs.new("TILTED", dxfattribs={"xaxis": (1, 1, 0), "yaxis": (-1, 1, 0)})
+        style = doc.dimstyles.new("STRUCT", dxfattribs={"dimscale": 100, "dimtxt": 3.5})
+        style.dxf.dimtxsty = "HZ"
+        style.set_arrows("ARCHTICK")
+        m.add_linear_dim(base=(0, 8), p1=(0, 0), p2=(10, 0), dimstyle="STRUCT").render()
         block = doc.blocks.new("TAG")
         block.add_attdef("NAME", (0, 0))
         block.add_line((0, 0), (1, 1))
@@ -169,7 +198,22 @@ def check(drawhost, source, saved, totals):
     if xdata_before != xdata_after:
         problems.append("extended data differs")
     totals["xdata groups"] += sum(xdata_before.values())
-    totals["lost"]["paper space"] += sum(len(l) for l in before.layouts if l.name != "Model")
+    # Paper space: the first layout's entities are kept, other layouts' are not.
+    paper_before = Counter((kind(e), e.dxf.layer) for e in before.layouts.active_layout() if kind(e) in KEPT)
+    paper_after = Counter((kind(e), e.dxf.layer) for e in after.layouts.active_layout())
+    if paper_before != paper_after and not refused:
+        problems.append(f"paper space differs: {sorted((paper_before - paper_after).items())[:3]}")
+    totals["paper-space entities"] += sum(paper_before.values())
+    first_layout = before.layouts.active_layout().name
+    totals["lost"]["entities of other layouts"] += sum(
+        len(l) for l in before.layouts if l.name not in ("Model", first_layout))
+    records_before, records_after = table_records(before), table_records(after)
+    differing = [k for k, v in records_before.items() if k not in records_after or not same_dict(v, records_after[k])]
+    if differing:
+        problems.append(f"table records differ: {differing[:5]}")
+    totals["dimension styles, views and UCS"] += len(records_before)
+    if not math.isclose(widths(before), widths(after), rel_tol=1e-12, abs_tol=1e-12):
+        problems.append("polyline widths differ")
     if kept_before != kept_after:
         problems.append(f"entities differ: {sorted((kept_before - kept_after).items())[:3]} "
                         f"/ {sorted((kept_after - kept_before).items())[:3]}")
@@ -212,7 +256,8 @@ def main(argv):
     if make:
         drawings += make_ezdxf_drawings(work)
     totals = {"refused": 0, "unreadable by ezdxf": 0, "entities": 0, "header variables": 0, "xdata groups": 0,
-              "text styles": 0, "lost": Counter(), "refusals": Counter()}
+              "text styles": 0, "paper-space entities": 0, "dimension styles, views and UCS": 0,
+              "lost": Counter(), "refusals": Counter()}
     failed = 0
     for i, source in enumerate(drawings):
         problems = check(drawhost, source, os.path.join(work, f"saved-{i}.dxf"), totals)
@@ -222,7 +267,9 @@ def main(argv):
     print(f"drawings {len(drawings)}, refused {totals['refused']}, not comparable (ezdxf cannot "
           f"read them, their saved copies audited) {totals['unreadable by ezdxf']}, with differences {failed}")
     print(f"compared: {totals['entities']} entities of kept kinds, {totals['xdata groups']} groups of their "
-          f"extended data, {totals['header variables']} header variables, {totals['text styles']} text styles")
+          f"extended data, {totals['header variables']} header variables, {totals['text styles']} text styles, "
+          f"{totals['paper-space entities']} paper-space entities, {totals['dimension styles, views and UCS']} "
+          "dimension styles, views and UCS")
     print("not kept: " + (", ".join(f"{n} {k}" for k, n in totals["lost"].most_common()) or "nothing"))
     for reason, n in totals["refusals"].most_common():
         print(f"refused {n}: {reason}")

@@ -316,12 +316,12 @@ TEST_F(DrawhostProgram, SavingOverADrawingThatLostSomethingNeedsForce) {
   writeFile(path("empty.scr"), "");
   const std::string drawing = path("plan.dxf").string();
   const std::string original =
-      "0\nSECTION\n2\nENTITIES\n0\nDIMENSION\n8\n0\n2\n*D1\n0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n"
+      "0\nSECTION\n2\nENTITIES\n0\nMLINE\n8\n0\n2\nSTANDARD\n0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n"
       "0\nENDSEC\n0\nEOF\n";
   writeFile(drawing, original);
   ProgramRun r = run({"--script", path("empty.scr").string(), "--save", drawing, drawing});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("skipped entities of kinds the host does not keep: 1 DIMENSION"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("skipped entities of kinds the host does not keep: 1 MLINE"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("not saving over " + drawing + ": it holds what the host cannot keep"), std::string::npos)
       << r.err;
   EXPECT_EQ(readFile(drawing), original);

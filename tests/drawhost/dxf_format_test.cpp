@@ -161,15 +161,16 @@ TEST(DxfReader, RefusesMalformedFilesNamingTheLine) {
 
 TEST(DxfReader, SkipsAndCountsWhatTheHostDoesNotKeep) {
   const std::string image = "0\nIMAGE\n8\n0\n340\n1F\n";
-  const ReadResult r = read(wrap(image + image + "0\nDIMENSION\n2\n*D1\n0\nPOINT\n10\n1\n20\n2\n"
+  const ReadResult r = read(wrap(image + image + "0\nMLINE\n2\nSTANDARD\n0\nPOINT\n10\n1\n20\n2\n"
                                  "0\nLINE\n67\n1\n10\n0\n"));
   ASSERT_TRUE(r.ok) << r.diagnostics.error;
-  ASSERT_EQ(r.drawing.entities.size(), 1u);
+  ASSERT_EQ(r.drawing.entities.size(), 2u);
   EXPECT_EQ(r.drawing.entities[0].kind, EntityKind::Point);
-  ASSERT_EQ(r.diagnostics.warnings.size(), 2u);
+  EXPECT_FALSE(r.drawing.entities[0].paperSpace);
+  EXPECT_TRUE(r.drawing.entities[1].paperSpace);
+  ASSERT_EQ(r.diagnostics.warnings.size(), 1u);
   EXPECT_EQ(r.diagnostics.warnings[0],
-            "skipped entities of kinds the host does not keep: 1 DIMENSION, 2 IMAGE");
-  EXPECT_EQ(r.diagnostics.warnings[1], "skipped 1 paper-space entities");
+            "skipped entities of kinds the host does not keep: 2 IMAGE, 1 MLINE");
 }
 
 TEST(DxfReader, ConvertsTextToGbk) {

@@ -462,3 +462,97 @@ TEST_F(DxfIo, RegionDataFromElsewhereIsKeptAsItWas) {
   EXPECT_FALSE(regions[1]->keptData().empty());
   for (AcDbRegion* r : regions) delete r;
 }
+
+// Paper space: entities marked 67 in the entities section and those of the first layout's
+// block go to the paper-space block, and are saved there again; other layouts' are counted.
+TEST_F(DxfIo, PaperSpaceIsKeptAndOtherLayoutsAreCounted) {
+  const std::string line = "0\nLINE\n8\n0\n67\n1\n10\n0\n20\n0\n11\n1\n21\n1\n";
+  const std::string blocks = "0\nBLOCK\n2\n*Paper_Space\n70\n0\n10\n0\n20\n0\n" +
+                             std::string("0\nCIRCLE\n8\n0\n10\n0\n20\n0\n40\n2\n0\nENDBLK\n") +
+                             "0\nBLOCK\n2\n*Paper_Space0\n70\n0\n10\n0\n20\n0\n" + line + "0\nENDBLK\n";
+  drawhost::ReadReport report;
+  ASSERT_TRUE(drawhost::readDxfText(wrap("", line + "0\nPOINT\n8\n0\n10\n5\n20\n5\n", "", blocks), db_, &report).ok);
+  ASSERT_EQ(report.warnings.size(), 1u);
+  EXPECT_NE(report.warnings[0].find("skipped 1 entities of paper-space layouts other than the first"),
+            std::string::npos);
+  const std::map<std::string, int> paper{{"AcDbCircle", 1}, {"AcDbLine", 1}};
+  EXPECT_EQ(census(blockNamed(ACDB_PAPER_SPACE)), paper);
+  EXPECT_EQ(census(db_->modelSpaceId()), (std::map<std::string, int>{{"AcDbPoint", 1}}));
+  const std::string saved = drawhost::dxfText(db_);
+  AcApDocument* second = drawhost::newDocument();
+  ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(second)).ok);
+  db_ = drawhost::database(second);
+  EXPECT_EQ(census(blockNamed(ACDB_PAPER_SPACE)), paper);
+  EXPECT_EQ(drawhost::dxfText(db_), saved);
+}
+
+// Dimension styles, views and UCS come back; a dimension style's text style and arrow block,
+// named by handle, name the same style and block in the saved drawing under their new handles.
+TEST_F(DxfIo, DimensionStylesViewsAndUcsComeBackWithWhatTheyName) {
+  const std::string drawing =
+      "0\nSECTION\n2\nTABLES\n"
+      "0\nTABLE\n2\nSTYLE\n0\nSTYLE\n5\n2A\n2\nHZ\n70\n0\n3\ntssdeng.shx\n0\nENDTAB\n"
+      "0\nTABLE\n2\nVIEW\n0\nVIEW\n5\n40\n100\nAcDbSymbolTableRecord\n100\nAcDbViewTableRecord\n"
+      "2\nFRONT\n70\n0\n40\n12.5\n0\nENDTAB\n"
+      "0\nTABLE\n2\nUCS\n0\nUCS\n5\n41\n2\nTILTED\n70\n0\n10\n1\n20\n2\n30\n0\n0\nENDTAB\n"
+      "0\nTABLE\n2\nDIMSTYLE\n0\nDIMSTYLE\n105\n42\n102\n{ACAD_REACTORS\n330\n99\n102\n}\n"
+      "100\nAcDbSymbolTableRecord\n100\nAcDbDimStyleTableRecord\n2\nSTRUCT\n70\n0\n40\n100\n"
+      "340\n2A\n342\n50\n345\n77\n0\nENDTAB\n"
+      "0\nTABLE\n2\nBLOCK_RECORD\n0\nBLOCK_RECORD\n5\n50\n2\n_ArchTick\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\n_ArchTick\n70\n0\n10\n0\n20\n0\n"
+      "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDBLK\n0\nENDSEC\n0\nEOF\n";
+  ASSERT_TRUE(drawhost::readDxfText(drawing, db_).ok);
+  const std::string saved = drawhost::dxfText(db_);
+  auto handleOf = [&](const std::string& record) {
+    const size_t at = saved.find(record);
+    if (at == std::string::npos) return std::string("none");
+    const size_t value = saved.rfind("\n  5\n", at);
+    return saved.substr(value + 5, saved.find('\n', value + 5) - value - 5);
+  };
+  const std::string style = handleOf("\nAcDbTextStyleTableRecord\n  2\nHZ\n");
+  const std::string arrow = handleOf("\nAcDbBlockTableRecord\n  2\n_ArchTick\n");
+  EXPECT_NE(saved.find("AcDbDimStyleTableRecord\n  2\nSTRUCT\n 70\n0\n 40\n100\n340\n" + style +
+                       "\n342\n" + arrow + "\n  0\nENDTAB\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_NE(saved.find("AcDbViewTableRecord\n  2\nFRONT\n 70\n0\n 40\n12.5\n"), std::string::npos);
+  EXPECT_NE(saved.find("AcDbUCSTableRecord\n  2\nTILTED\n 70\n0\n 10\n1\n 20\n2\n 30\n0\n"), std::string::npos);
+  EXPECT_NE(saved.find("AcDbDimStyleTableRecord\n  2\nStandard\n"), std::string::npos);  // always there
+  AcApDocument* second = drawhost::newDocument();
+  ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(second)).ok);
+  EXPECT_EQ(drawhost::dxfText(drawhost::database(second)), saved);
+}
+
+// A 3-D polyline is kept whole with its vertices, on whatever layer it is moved to; the widths
+// of a lightweight polyline's vertices come back.
+TEST_F(DxfIo, ThreeDimensionalPolylinesAndPolylineWidthsComeBack) {
+  const std::string entities =
+      "0\nPOLYLINE\n5\n60\n8\nA\n66\n1\n100\nAcDb3dPolyline\n10\n0\n20\n0\n30\n0\n70\n8\n"
+      "0\nVERTEX\n5\n61\n330\n60\n8\nA\n100\nAcDbVertex\n100\nAcDb3dPolylineVertex\n10\n1\n20\n2\n30\n3\n70\n32\n"
+      "0\nVERTEX\n5\n62\n8\nA\n10\n4\n20\n5\n30\n6\n70\n32\n0\nSEQEND\n5\n63\n8\nA\n"
+      "0\nLWPOLYLINE\n8\n0\n90\n2\n70\n0\n10\n0\n20\n0\n40\n1\n41\n2\n10\n5\n20\n0\n";
+  ASSERT_TRUE(drawhost::readDxfText(wrap(layerRecord("A", 0, 1) + layerRecord("B", 0, 2), entities), db_).ok);
+  EXPECT_EQ(census(db_->modelSpaceId()), (std::map<std::string, int>{{"AcDb3dPolyline", 1}, {"AcDbPolyline", 1}}));
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db_->modelSpaceId(), AcDb::kForRead), AcDb::kOk);
+  AcDbBlockTableRecordIterator* it = nullptr;
+  space->newIterator(it);
+  AcDbEntity* polyline = nullptr;
+  ASSERT_EQ(it->getEntity(polyline, AcDb::kForWrite), AcDb::kOk);
+  delete it;
+  space->close();
+  AcDbExtents box;
+  ASSERT_EQ(polyline->getGeomExtents(box), AcDb::kOk);
+  EXPECT_DOUBLE_EQ(box.maxPoint.x, 4);
+  polyline->setLayer("B");
+  polyline->close();
+  const std::string saved = drawhost::dxfText(db_);
+  EXPECT_NE(saved.find("\nVERTEX\n"), std::string::npos);
+  for (const char* part : {"100\nAcDb3dPolyline\n", "\nB\n100\nAcDbVertex\n100\nAcDb3dPolylineVertex\n 10\n1\n 20\n2\n 30\n3\n",
+                           "  0\nSEQEND\n", " 10\n0.0\n 20\n0.0\n 40\n1.0\n 41\n2.0\n"})
+    EXPECT_NE(saved.find(part), std::string::npos) << part << saved;
+  EXPECT_EQ(saved.find("\nA\n100\nAcDbVertex"), std::string::npos);
+  AcApDocument* second = drawhost::newDocument();
+  ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(second)).ok);
+  EXPECT_EQ(drawhost::dxfText(drawhost::database(second)), saved);
+}

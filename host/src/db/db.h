@@ -86,6 +86,7 @@ struct AcDbDatabase::Impl {
   // Header variables of the drawing file the host does not use, written back as they came.
   std::vector<drawhost::dxf::DxfVariable> fileVariables;
   std::vector<std::string> fileAppIds;  // applications of extended data, besides ACAD
+  std::vector<drawhost::dxf::DxfTableRecord> fileTableRecords;  // dimension styles, views, UCS
 };
 
 // The body of a setter of a database object: refused unless open for write.

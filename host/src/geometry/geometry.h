@@ -273,7 +273,10 @@ class SpatialIndex {
 //     points);
 //   - SOLID and TRACE: the polygon 10, 11, 13, 12 (their third and fourth corners are crossed),
 //     filled; 3DFACE: 10, 11, 12, 13, not filled;
-//   - XLINE and RAY: nothing (they have no ends).
+//   - LEADER: the path of its vertices 10;
+//   - POLYLINE (3-D polylines and meshes, with their vertices behind (0, "VERTEX") groups): a
+//     3-D polyline's path, each face of a polyface mesh, the rows and columns of a polygon mesh;
+//   - XLINE and RAY: nothing (they have no ends); DIMENSION: nothing (its block draws it).
 // Malformed groups give fewer outlines, never an error. Points with the same x and y as the
 // one before are dropped.
 struct KeptOutline {
@@ -283,7 +286,8 @@ struct KeptOutline {
 };
 using KeptGroups = std::vector<std::pair<int, std::string>>;
 std::vector<KeptOutline> keptOutlines(std::string_view type, const KeptGroups& groups);
-// The points that bound such an entity: those of its outlines, or its base point (XLINE, RAY).
+// The points that bound such an entity: those of its outlines, its base point (XLINE, RAY), or
+// its definition points 10, 11, 13, 14, 15 (DIMENSION).
 std::vector<AcGePoint3d> keptBoundingPoints(std::string_view type, const KeptGroups& groups);
 
 }  // namespace hostimpl::geometry

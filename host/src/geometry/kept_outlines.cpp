@@ -268,6 +268,87 @@ KeptOutline corners(Cursor& c, bool crossed) {
   return out;
 }
 
+// A leader's vertices in order.
+KeptOutline leader(Cursor& c) {
+  KeptOutline out;
+  AcGePoint3d p;
+  while (c.seek(10))
+    if (c.takePoint(10, p)) addPoint(out.points, p);
+  return out;
+}
+
+// The vertices of an old-style polyline kept whole: each behind its (0, "VERTEX") group, with
+// its flags 70 and, for a face record of a polyface mesh, its corner numbers 71 to 74.
+struct MeshVertex {
+  AcGePoint3d p;
+  int flags = 0;
+  int corners[4] = {0, 0, 0, 0};
+};
+
+std::vector<MeshVertex> meshVertices(const KeptGroups& groups) {
+  std::vector<MeshVertex> out;
+  for (const auto& [code, value] : groups) {
+    if (code == 0) {
+      if (value == "VERTEX") out.emplace_back();
+      continue;
+    }
+    if (out.empty()) continue;
+    MeshVertex& v = out.back();
+    if (code == 10) v.p.x = number(value);
+    else if (code == 20) v.p.y = number(value);
+    else if (code == 30) v.p.z = number(value);
+    else if (code == 70) v.flags = static_cast<int>(number(value));
+    else if (code >= 71 && code <= 74) v.corners[code - 71] = static_cast<int>(number(value));
+  }
+  return out;
+}
+
+// A 3-D polyline as its path; a polyface mesh as its faces; a polygon mesh as its rows and
+// columns (71 by 72 vertices, closed in either direction by flags 1 and 32).
+std::vector<KeptOutline> oldPolyline(const KeptGroups& groups) {
+  int flags = 0, rows = 0, columns = 0;  // the polyline's own, before its first vertex
+  for (const auto& [code, value] : groups) {
+    if (code == 0) break;
+    if (code == 70) flags = static_cast<int>(number(value));
+    if (code == 71) rows = static_cast<int>(number(value));
+    if (code == 72) columns = static_cast<int>(number(value));
+  }
+  const std::vector<MeshVertex> vertices = meshVertices(groups);
+  std::vector<KeptOutline> out;
+  if (flags & 64) {
+    std::vector<AcGePoint3d> corners;
+    for (const MeshVertex& v : vertices)
+      if (v.flags & 64) corners.push_back(v.p);
+    for (const MeshVertex& v : vertices) {
+      if ((v.flags & 128) == 0 || (v.flags & 64)) continue;
+      KeptOutline& face = out.emplace_back();
+      for (int corner : v.corners) {
+        const size_t index = static_cast<size_t>(std::abs(corner));
+        if (index >= 1 && index <= corners.size()) addPoint(face.points, corners[index - 1]);
+      }
+      face.closed = true;
+    }
+  } else if (flags & 16) {
+    if (rows <= 0 || columns <= 0 || static_cast<size_t>(rows) * columns > vertices.size()) return out;
+    for (int r = 0; r < rows; ++r) {
+      KeptOutline& row = out.emplace_back();
+      for (int k = 0; k < columns; ++k) addPoint(row.points, vertices[r * columns + k].p);
+      row.closed = flags & 32;
+    }
+    for (int k = 0; k < columns; ++k) {
+      KeptOutline& column = out.emplace_back();
+      for (int r = 0; r < rows; ++r) addPoint(column.points, vertices[r * columns + k].p);
+      column.closed = flags & 1;
+    }
+  } else {
+    KeptOutline& path = out.emplace_back();
+    for (const MeshVertex& v : vertices)
+      if ((v.flags & 16) == 0) addPoint(path.points, v.p);  // 16: a spline's frame point
+    path.closed = flags & 1;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::vector<KeptOutline> keptOutlines(std::string_view type, const KeptGroups& groups) {
@@ -278,6 +359,8 @@ std::vector<KeptOutline> keptOutlines(std::string_view type, const KeptGroups& g
   else if (type == "HATCH") out = hatch(c);
   else if (type == "SOLID" || type == "TRACE") out.push_back(corners(c, true));
   else if (type == "3DFACE") out.push_back(corners(c, false));
+  else if (type == "LEADER") out.push_back(leader(c));
+  else if (type == "POLYLINE") out = oldPolyline(groups);
   out.erase(std::remove_if(out.begin(), out.end(), [](const KeptOutline& o) { return o.points.empty(); }),
             out.end());
   return out;
@@ -289,6 +372,14 @@ std::vector<AcGePoint3d> keptBoundingPoints(std::string_view type, const KeptGro
     Cursor c(groups);
     AcGePoint3d base;
     if (c.seek(10) && c.takePoint(10, base)) points.push_back(base);
+    return points;
+  }
+  if (type == "DIMENSION") {  // its definition points; what it draws is its block's
+    for (int code : {10, 11, 13, 14, 15}) {
+      Cursor c(groups);
+      AcGePoint3d p;
+      if (c.seek(code) && c.takePoint(code, p)) points.push_back(p);
+    }
     return points;
   }
   for (const KeptOutline& outline : keptOutlines(type, groups))

@@ -61,7 +61,10 @@ AcDbObjectId findOrCreate(AcDbDatabase* db, const std::string& name, std::string
 DatabaseImporter::DatabaseImporter(AcDbDatabase* db, std::vector<std::string>& warnings)
     : db_(db), warnings_(warnings) {}
 
-DatabaseImporter::~DatabaseImporter() { closeOwner(); }
+DatabaseImporter::~DatabaseImporter() {
+  closeOwner();
+  if (paperSpace_) paperSpace_->close();
+}
 
 bool DatabaseImporter::refuse(const std::string& what, AcDb::Status status) {
   if (error_.empty()) error_ = what + " (status " + std::to_string(static_cast<int>(status)) + ")";
@@ -227,7 +230,7 @@ AcDbEntity* DatabaseImporter::makeEntity(const DxfEntity& e) {
       auto* polyline = new AcDbPolyline();
       unsigned index = 0;
       for (const Vertex& v : e.vertices)
-        polyline->addVertexAt(index++, AcGePoint2d(v.x, v.y), v.bulge);
+        polyline->addVertexAt(index++, AcGePoint2d(v.x, v.y), v.bulge, v.startWidth, v.endWidth);
       polyline->setClosed(e.closed);
       polyline->setElevation(e.elevation);
       if (e.width != 0) polyline->setConstantWidth(e.width);
@@ -294,14 +297,31 @@ AcDbEntity* DatabaseImporter::makeEntity(const DxfEntity& e) {
   return nullptr;
 }
 
+// Model space, or the block being read, or paper space; null when it cannot be opened.
+AcDbBlockTableRecord* DatabaseImporter::ownerOf(const DxfEntity& e) {
+  if (!e.paperSpace) {
+    if (owner_ == nullptr) openOwner(db_->modelSpaceId());
+    return owner_;
+  }
+  if (paperSpace_ == nullptr) {
+    const AcDb::Status opened = acdbOpenObject(paperSpace_, blockId(ACDB_PAPER_SPACE), AcDb::kForWrite);
+    if (opened != AcDb::kOk) {
+      paperSpace_ = nullptr;
+      refuse("cannot open paper space for writing", opened);
+    }
+  }
+  return paperSpace_;
+}
+
 bool DatabaseImporter::entity(const DxfEntity& e) {
   if (skippingBlock_) return true;
-  if (owner_ == nullptr && !openOwner(db_->modelSpaceId())) return false;
+  AcDbBlockTableRecord* owner = ownerOf(e);
+  if (owner == nullptr) return false;
   std::unique_ptr<AcDbEntity> entity(makeEntity(e));
   if (!entity) return true;
   setCommon(entity.get(), e);
   AcDbObjectId id;
-  const AcDb::Status appended = owner_->appendAcDbEntity(id, entity.get());
+  const AcDb::Status appended = owner->appendAcDbEntity(id, entity.get());
   if (appended != AcDb::kOk) return refuse("the host refused an entity", appended);
   AcDbEntity* added = entity.release();
   if (e.kind == EntityKind::Insert) {
@@ -326,6 +346,11 @@ bool DatabaseImporter::entity(const DxfEntity& e) {
 
 bool DatabaseImporter::appId(const std::string& name) {
   db_->impl()->fileAppIds.push_back(name);
+  return true;
+}
+
+bool DatabaseImporter::tableRecord(const DxfTableRecord& record) {
+  db_->impl()->fileTableRecords.push_back(record);
   return true;
 }
 
@@ -366,6 +391,8 @@ bool DatabaseImporter::layerState(const DxfLayerState& state) {
 
 bool DatabaseImporter::finish() {
   closeOwner();
+  if (paperSpace_) paperSpace_->close();
+  paperSpace_ = nullptr;
   const AcDbObjectId current = layerId(currentLayer_);
   const AcDb::Status made = db_->setClayer(current);
   if (made != AcDb::kOk)
@@ -465,6 +492,7 @@ DxfDrawing DatabaseExporter::tables() {
   drawing.header.currentLayer = recordName(db_->clayer());
   drawing.header.variables = db_->impl()->fileVariables;
   drawing.appIds = db_->impl()->fileAppIds;
+  drawing.tableRecords = db_->impl()->fileTableRecords;
   // Extended data names its application, which the drawing must list.
   auto addApplications = [&](const std::vector<DxfGroup>& groups) {
     for (const auto& [code, value] : groups)
@@ -556,12 +584,23 @@ DxfDrawing DatabaseExporter::tables() {
 void DatabaseExporter::modelSpace(const DxfEntityVisitor& visit) {
   forEachEntity(db_->modelSpaceId(),
                 [&](const AcDbEntity* entity) { exportEntity(entity, scratch_, visit); });
+  // Paper space follows in the same section, each entity marked as paper space's.
+  AcDbBlockTable* table = nullptr;
+  if (db_->getSymbolTable(table, AcDb::kForRead) != AcDb::kOk) return;
+  AcDbObjectId paperSpace;
+  const bool found = table->getAt(ACDB_PAPER_SPACE, paperSpace) == AcDb::kOk;
+  table->close();
+  if (!found) return;
+  exportingPaperSpace_ = true;
+  forEachEntity(paperSpace, [&](const AcDbEntity* entity) { exportEntity(entity, scratch_, visit); });
+  exportingPaperSpace_ = false;
 }
 
 void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
                                     const DxfEntityVisitor& emit) {
   e.reset(EntityKind::Line);
   exportCommon(entity, e);
+  e.paperSpace = exportingPaperSpace_;
   // Lines are most of a drawing: their class first, before the casts down the hierarchy.
   if (entity->isA() == AcDbLine::desc()) {
     auto* line = static_cast<const AcDbLine*>(entity);
@@ -624,10 +663,11 @@ void DatabaseExporter::exportEntity(const AcDbEntity* entity, DxfEntity& e,
     e.kind = EntityKind::Polyline;
     for (unsigned i = 0; i < polyline->numVerts(); ++i) {
       AcGePoint2d point;
-      double bulge = 0;
+      double bulge = 0, startWidth = 0, endWidth = 0;
       polyline->getPointAt(i, point);
       polyline->getBulgeAt(i, bulge);
-      e.vertices.push_back({point.x, point.y, bulge});
+      polyline->getWidthsAt(i, startWidth, endWidth);
+      e.vertices.push_back({point.x, point.y, bulge, startWidth, endWidth});
     }
     e.closed = polyline->isClosed();
     e.elevation = polyline->elevation();

@@ -34,6 +34,7 @@ class DatabaseImporter : public DxfSink {
   bool layerState(const DxfLayerState& state) override;
   bool textStyle(const DxfTextStyle& style) override;
   bool appId(const std::string& name) override;
+  bool tableRecord(const DxfTableRecord& record) override;
 
   // Applies frozen and locked layers and the current layer. Returns false with error() set
   // when the database refused something it must not.
@@ -50,6 +51,7 @@ class DatabaseImporter : public DxfSink {
   bool setCommon(AcDbEntity* entity, const DxfEntity& e);
   bool openOwner(AcDbObjectId id);
   void closeOwner();
+  AcDbBlockTableRecord* ownerOf(const DxfEntity& e);
 
   AcDbDatabase* db_;
   std::vector<std::string>& warnings_;
@@ -60,6 +62,7 @@ class DatabaseImporter : public DxfSink {
   std::map<std::string, int> refusedNames_;  // names the database would not take
   int skippedReferences_ = 0;
   AcDbBlockTableRecord* owner_ = nullptr;  // open for write while entities are appended
+  AcDbBlockTableRecord* paperSpace_ = nullptr;  // open for write once paper space has entities
   bool skippingBlock_ = false;
 };
 
@@ -76,6 +79,7 @@ class DatabaseExporter {
 
   AcDbDatabase* db_;
   DxfEntity scratch_;  // reused from one entity to the next
+  bool exportingPaperSpace_ = false;
 };
 
 }  // namespace drawhost::dxf

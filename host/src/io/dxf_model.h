@@ -60,6 +60,18 @@ struct DxfTextStyle {
   std::string bigFont;
 };
 
+// A record of a table the host does not use itself (DIMSTYLE, VIEW, UCS), kept to be written
+// back: its subclass and its groups after it, in file order (texts in GBK). Groups that name
+// other objects by handle are not among them; the text style and blocks a dimension style names
+// that way are kept by name, to be given their new handles.
+struct DxfTableRecord {
+  std::string table;     // "DIMSTYLE"
+  std::string subclass;  // "AcDbDimStyleTableRecord"
+  std::string name;
+  std::vector<std::pair<int, std::string>> groups;
+  std::vector<std::pair<int, std::string>> namedReferences;  // 340 a text style, 341-344 blocks
+};
+
 // A named layer state: every layer's settings when it was saved, and the mask of the settings
 // that count when it is restored (the host's layer-state mask bits).
 struct DxfLayerState {
@@ -96,6 +108,7 @@ using DxfGroup = std::pair<int, std::string>;
 
 struct Vertex {
   double x = 0, y = 0, bulge = 0;
+  double startWidth = 0, endWidth = 0;
 };
 
 // Horizontal and vertical alignment codes of single-line text, as in the file.
@@ -113,6 +126,7 @@ struct DxfEntity {
   int colour = kColourByLayer;
   int lineweight = kLineweightByLayer;
   bool invisible = false;
+  bool paperSpace = false;  // in the drawing's paper space, not model space
   double linetypeScale = 1;
   // Groups the host does not model, as the file gave them: true colour (420), its name (430),
   // transparency (440), thickness (39) and extended data (1000 and up, handles left out).
@@ -194,6 +208,8 @@ class DxfSink {
   virtual bool textStyle(const DxfTextStyle&) { return true; }
   // The drawing's named layer states, after everything else.
   virtual bool layerState(const DxfLayerState&) { return true; }
+  // Records of the tables the host keeps without using them, after the layer states.
+  virtual bool tableRecord(const DxfTableRecord&) { return true; }
 };
 
 // A whole drawing in memory, for writing and for tests.
@@ -212,6 +228,7 @@ struct DxfDrawing {
   std::vector<DxfEntity> entities;  // model space
   std::vector<DxfLayerState> layerStates;
   std::vector<std::string> appIds;  // besides ACAD
+  std::vector<DxfTableRecord> tableRecords;
 };
 
 // Model-space entities handed out one at a time, so that a large drawing is written without
@@ -231,6 +248,7 @@ class DxfCollector : public DxfSink {
   bool endBlock() override;
   bool entity(const DxfEntity& entity) override;
   bool layerState(const DxfLayerState& state) override;
+  bool tableRecord(const DxfTableRecord& record) override;
   bool textStyle(const DxfTextStyle& style) override;
   bool appId(const std::string& name) override;
 

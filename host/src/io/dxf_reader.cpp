@@ -72,6 +72,11 @@ bool DxfCollector::layerState(const DxfLayerState& state) {
   return true;
 }
 
+bool DxfCollector::tableRecord(const DxfTableRecord& record) {
+  drawing_.tableRecords.push_back(record);
+  return true;
+}
+
 bool DxfCollector::entity(const DxfEntity& entity) {
   (inBlock_ ? drawing_.blocks.back().entities : drawing_.entities).push_back(entity);
   return true;
@@ -259,6 +264,10 @@ bool isValidLineweight(std::int64_t weight) {
   return false;
 }
 
+bool isModelSpaceBlock(std::string_view name) {
+  return equalsNoCase(name, "*Model_Space") || equalsNoCase(name, "$MODEL_SPACE");
+}
+
 bool isLayoutBlock(std::string_view name) {
   auto startsNoCase = [&](std::string_view prefix) {
     return name.size() >= prefix.size() && equalsNoCase(name.substr(0, prefix.size()), prefix);
@@ -290,6 +299,9 @@ class Reader {
   bool readLinetype();
   bool readTextStyle();
   bool readAppId();
+  bool readKeptRecord(std::string_view table);
+  bool readBlockRecord();
+  bool sendTableRecords();
   bool readBlocksSection();
   bool readBlock();
   bool readEntitiesSection();
@@ -313,6 +325,8 @@ class Reader {
   bool applyExtrusion(DxfEntity& entity);
   bool readRegionData(DxfEntity& region);
   bool readKeptEntity(std::string_view type);
+  void keepGroup(const Pair& p, std::vector<DxfGroup>& groups);
+  bool sendKeptPolyline(std::vector<DxfGroup> groups);
   void fixText(std::string& text);
   void countSkipped(std::string_view type) { ++skipped_[std::string(type)]; }
   bool checkBlockReferences();
@@ -333,7 +347,17 @@ class Reader {
   bool tiltedExtrusionReported_ = false;
 
   std::map<std::string, int> skipped_;
-  int paperSpaceEntities_ = 0;
+  int otherLayoutEntities_ = 0;
+  // Kept table records with the handles they name, and the names of text styles (true) and
+  // block records (false) by handle, upper case.
+  std::vector<std::pair<DxfTableRecord, std::vector<std::pair<int, std::string>>>> keptRecords_;
+  std::unordered_map<std::string, std::pair<bool, std::string>> namesByHandle_;
+  // Reading the block of the first paper-space layout: its entities are paper space's.
+  bool readingPaperSpaceBlock_ = false;
+  bool countingOtherLayout_ = false;  // reading the block of another layout: its entities are lost
+  // Entities of model space with group 67 set, and those of the first layout's block, are paper
+  // space; inside other blocks the group means nothing.
+  bool inPaperSpace() const { return currentBlock_.empty() && (paperSpace_ || readingPaperSpaceBlock_); }
   int unreadRegions_ = 0;
   std::string unreadRegionReason_;  // of the first
   std::set<std::string> layerNames_;    // upper case, to find duplicates
@@ -417,6 +441,7 @@ bool Reader::run() {
   if (!sendHeader() || !checkBlockReferences()) return false;
   for (const DxfLayerState& state : layerStates_)
     if (!sink_.layerState(state)) return sinkRefused();
+  if (!sendTableRecords()) return false;
 
   if (!skipped_.empty()) {
     std::string list;
@@ -424,9 +449,9 @@ bool Reader::run() {
       list += (list.empty() ? "" : ", ") + std::to_string(count) + " " + type;
     diagnostics_.warnings.push_back("skipped entities of kinds the host does not keep: " + list);
   }
-  if (paperSpaceEntities_ > 0)
-    diagnostics_.warnings.push_back("skipped " + std::to_string(paperSpaceEntities_) +
-                                    " paper-space entities");
+  if (otherLayoutEntities_ > 0)
+    diagnostics_.warnings.push_back("skipped " + std::to_string(otherLayoutEntities_) +
+                                    " entities of paper-space layouts other than the first");
   if (unreadRegions_ > 0)
     diagnostics_.warnings.push_back(
         "kept " + std::to_string(unreadRegions_) + " region" + (unreadRegions_ == 1 ? "" : "s") +
@@ -495,18 +520,25 @@ bool newerVariable(std::string_view name) {
   return newer.count(name) > 0;
 }
 
+std::string upperHandle(std::string handle) {
+  for (char& c : handle) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return handle;
+}
+
 // A group that names another object by its handle: the host gives objects new handles.
 bool isHandleCode(int code) {
   return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||
          code == 1005;
 }
 
-// Entity kinds kept as they are: they refer to nothing but layers, linetypes and text styles by
-// name, so their groups stay valid in the saved drawing.
+// Entity kinds kept as they are: they refer to nothing but layers, linetypes, text styles,
+// dimension styles and blocks by name, so their groups stay valid in the saved drawing (a
+// leader's handle of its annotation is optional and left out).
 constexpr std::pair<std::string_view, std::string_view> kKeptKinds[] = {
     {"ELLIPSE", "AcDbEllipse"}, {"SPLINE", "AcDbSpline"}, {"HATCH", "AcDbHatch"},
     {"SOLID", "AcDbTrace"},     {"TRACE", "AcDbTrace"},   {"3DFACE", "AcDbFace"},
-    {"XLINE", "AcDbXline"},     {"RAY", "AcDbRay"}};
+    {"XLINE", "AcDbXline"},     {"RAY", "AcDbRay"},       {"DIMENSION", "AcDbDimension"},
+    {"LEADER", "AcDbLeader"}};
 
 bool isKeptKind(std::string_view type) {
   for (const auto& [kept, subclass] : kKeptKinds)
@@ -717,10 +749,78 @@ bool Reader::readTable(std::string_view tableName) {
     else if (tableName == "LTYPE" && word == "LTYPE") ok = readLinetype();
     else if (tableName == "STYLE" && word == "STYLE") ok = readTextStyle();
     else if (tableName == "APPID" && word == "APPID") ok = readAppId();
+    else if (tableName == word && (word == "DIMSTYLE" || word == "VIEW" || word == "UCS"))
+      ok = readKeptRecord(word);
+    else if (tableName == "BLOCK_RECORD" && word == "BLOCK_RECORD") ok = readBlockRecord();
     else ok = readRecord([](const Pair&) { return true; });
     if (!ok) return false;
   }
   return tokens_.failed() ? false : expectEndOfData("a table");
+}
+
+// Records kept whole. Their own handle, owner and reactors are the file's; of the handles they
+// hold, a dimension style's text style and arrow blocks are kept by name (resolved when the
+// whole file is read, as the block records come after the dimension styles).
+bool Reader::readKeptRecord(std::string_view table) {
+  DxfTableRecord record;
+  record.table = std::string(table);
+  std::vector<std::pair<int, std::string>> handles;
+  bool inGroup = false;  // inside "102 {..." ... "102 }"
+  if (!readRecord([&](const Pair& p) {
+        if (p.code == 102) {
+          inGroup = trimSpaces(p.value).substr(0, 1) == "{";
+          return true;
+        }
+        if (inGroup || p.code == 5 || p.code == 105 || p.code == 330) return true;
+        if (p.code == 100) {
+          if (trimSpaces(p.value) != "AcDbSymbolTableRecord") record.subclass = std::string(trimSpaces(p.value));
+          return true;
+        }
+        if (isHandleCode(p.code)) {
+          if (table == "DIMSTYLE" && p.code >= 340 && p.code <= 344)
+            handles.emplace_back(p.code, std::string(trimSpaces(p.value)));
+          return true;
+        }
+        std::string value(typeOfCode(p.code) == ValueType::String ? p.value : trimSpaces(p.value));
+        if (typeOfCode(p.code) == ValueType::String) fixText(value);
+        if (p.code == 2) record.name = value;
+        record.groups.emplace_back(p.code, std::move(value));
+        return true;
+      }))
+    return false;
+  if (record.name.empty()) return true;
+  if (record.subclass.empty())  // release-12 files have no subclass markers
+    record.subclass = table == "DIMSTYLE" ? "AcDbDimStyleTableRecord"
+                      : table == "VIEW"   ? "AcDbViewTableRecord"
+                                          : "AcDbUCSTableRecord";
+  keptRecords_.push_back({std::move(record), std::move(handles)});
+  return true;
+}
+
+bool Reader::readBlockRecord() {
+  std::string handle, name;
+  if (!readRecord([&](const Pair& p) {
+        if (p.code == 5) handle = std::string(trimSpaces(p.value));
+        if (p.code == 2) name = std::string(p.value);
+        return true;
+      }))
+    return false;
+  fixText(name);
+  if (!handle.empty() && !name.empty()) namesByHandle_[upperHandle(handle)] = {false, name};
+  return true;
+}
+
+bool Reader::sendTableRecords() {
+  for (auto& [record, handles] : keptRecords_) {
+    for (const auto& [code, handle] : handles) {
+      const auto named = namesByHandle_.find(upperHandle(handle));
+      // 340 names a text style, the others blocks; a handle of the wrong kind is dropped.
+      if (named != namesByHandle_.end() && named->second.first == (code == 340))
+        record.namedReferences.emplace_back(code, named->second.second);
+    }
+    if (!sink_.tableRecord(record)) return sinkRefused();
+  }
+  return true;
 }
 
 // Names of applications that extended data refers to.
@@ -738,8 +838,10 @@ bool Reader::readAppId() {
 
 bool Reader::readTextStyle() {
   DxfTextStyle style;
+  std::string handle;
   if (!readRecord([&](const Pair& p) {
         switch (p.code) {
+          case 5: handle = std::string(trimSpaces(p.value)); break;
           case 2: style.name = std::string(p.value); break;
           case 70: style.flags = static_cast<int>(p.integer); break;
           case 40: style.fixedHeight = p.real; break;
@@ -755,6 +857,7 @@ bool Reader::readTextStyle() {
       }))
     return false;
   for (std::string* text : {&style.name, &style.font, &style.bigFont}) fixText(*text);
+  if (!handle.empty() && !style.name.empty()) namesByHandle_[upperHandle(handle)] = {true, style.name};
   // Shape files named only by their font belong to linetypes, not to texts.
   if (style.name.empty()) return true;
   return sink_.textStyle(style) || sinkRefused();
@@ -864,9 +967,15 @@ bool Reader::readBlock() {
     currentBlock_ = key;
     if (!sink_.beginBlock(block)) return sinkRefused();
   }
-  // A layout's own block holds nothing in these files, or paper-space content; a duplicate's
-  // content must not reach the first definition.
-  if (!readEntities(!kept)) return false;
+  // Model space's own block holds nothing in these files; the first paper-space layout's holds
+  // paper space (when it is not in the entities section). A duplicate's content must not reach
+  // the first definition, and other layouts' content has nowhere to go.
+  const bool paperSpaceBlock = equalsNoCase(block.name, "*Paper_Space") || equalsNoCase(block.name, "$PAPER_SPACE");
+  readingPaperSpaceBlock_ = paperSpaceBlock;
+  countingOtherLayout_ = layout && !paperSpaceBlock && !isModelSpaceBlock(block.name);
+  const bool read = readEntities(!kept && !paperSpaceBlock);
+  readingPaperSpaceBlock_ = countingOtherLayout_ = false;
+  if (!read) return false;
   currentBlock_.clear();
   Pair end;
   if (!tokens_.next(end)) return tokens_.failed() ? false : expectEndOfData("a block");
@@ -910,6 +1019,7 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
       {"ATTDEF", EntityKind::AttributeDefinition}, {"MTEXT", EntityKind::MText},
       {"INSERT", EntityKind::Insert},       {"REGION", EntityKind::Region},
   };
+  if (countingOtherLayout_) ++otherLayoutEntities_;
   if (type == "POLYLINE") return readOldPolyline(skipAll);
   if (!skipAll && isKeptKind(type)) return readKeptEntity(type);
   const EntityKind* kind = nullptr;
@@ -931,10 +1041,7 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
           true))
     return false;
   if (*kind == EntityKind::Insert && followsAttributes && !readAttributes(entity_)) return false;
-  if (paperSpace_) {
-    ++paperSpaceEntities_;
-    return true;
-  }
+  entity_.paperSpace = inPaperSpace();
   if (*kind == EntityKind::Region && !readRegionData(entity_)) return true;
   if (!applyExtrusion(entity_)) return false;
   if (*kind == EntityKind::MText && entity_.hasAlignmentPoint) {
@@ -993,10 +1100,7 @@ bool Reader::readKeptEntity(std::string_view type) {
       },
                   true))
     return false;
-  if (paperSpace_) {
-    ++paperSpaceEntities_;
-    return true;
-  }
+  entity_.paperSpace = inPaperSpace();
   // Files of release 12 have no subclass markers; a release-2000 drawing needs them.
   if (entity_.groups.empty() || entity_.groups.front().first != 100)
     entity_.groups.insert(entity_.groups.begin(), {100, std::string(keptSubclass(type))});
@@ -1004,6 +1108,36 @@ bool Reader::readKeptEntity(std::string_view type) {
   fixText(entity_.linetype);
   if (entity_.layer.empty()) entity_.layer = "0";
   blockUses_[currentBlock_].entities += 1;
+  return sink_.entity(entity_) || sinkRefused();
+}
+
+// Keeps a group of a kept record: not the handles, which the host gives anew.
+void Reader::keepGroup(const Pair& p, std::vector<DxfGroup>& groups) {
+  if (p.code == 5 || p.code == 330 || isHandleCode(p.code)) return;
+  std::string value(typeOfCode(p.code) == ValueType::String ? p.value : trimSpaces(p.value));
+  if (typeOfCode(p.code) == ValueType::String) fixText(value);
+  groups.emplace_back(p.code, std::move(value));
+}
+
+bool Reader::sendKeptPolyline(std::vector<DxfGroup> groups) {
+  const bool paperSpace = entity_.paperSpace;
+  DxfEntity common = std::move(entity_);
+  entity_.reset(EntityKind::Kept);
+  entity_.typeName = "POLYLINE";
+  entity_.groups = std::move(groups);
+  for (std::string* text : {&common.layer, &common.linetype}) fixText(*text);
+  entity_.layer = common.layer.empty() ? "0" : common.layer;
+  entity_.linetype = common.linetype;
+  entity_.colour = common.colour;
+  entity_.lineweight = common.lineweight;
+  entity_.invisible = common.invisible;
+  entity_.linetypeScale = common.linetypeScale;
+  entity_.fileGroups = std::move(common.fileGroups);
+  entity_.paperSpace = paperSpace;
+  // Files of release 12 have no subclass markers; a release-2000 drawing needs them.
+  if (entity_.groups.empty() || entity_.groups.front().first != 100)
+    entity_.groups.insert(entity_.groups.begin(), {100, "AcDb3dPolyline"});
+  ++blockUses_[currentBlock_].entities;
   return sink_.entity(entity_) || sinkRefused();
 }
 
@@ -1039,15 +1173,27 @@ bool Reader::readOldPolyline(bool skip) {
   paperSpace_ = false;
   extrusion_ = {0, 0, 1};
   std::int64_t flags = 0;
+  // A 3-D polyline or a mesh is kept whole: its own groups, then each vertex's and the end's,
+  // each behind a (0, type) group. The common groups go to the entity's fields as for any entity.
+  std::vector<DxfGroup> kept;
+  bool entitySubclass = false;
+  double startWidth = 0, endWidth = 0;  // of the vertices that give none
   if (!readRecord([&](const Pair& p) {
         if (p.code == 70) flags = p.integer;
+        if (p.code == 40) startWidth = p.real;
+        if (p.code == 41) endWidth = p.real;
+        const bool common = p.code == 8 || p.code == 6 || p.code == 62 || p.code == 370 ||
+                            p.code == 60 || p.code == 67 || p.code == 48 || p.code == 39 ||
+                            p.code == 420 || p.code == 430 || p.code == 440 || p.code >= 1000;
+        if (p.code == 100 && trimSpaces(p.value) == "AcDbEntity" && !entitySubclass) entitySubclass = true;
+        else if (!common) keepGroup(p, kept);
         if (p.code == 10 || p.code == 20) return true;  // a dummy point
         if (p.code == 30) {
           entity_.elevation = p.real;
           return true;
         }
         return readEntityPair(entity_, p);
-      }))
+      }, true))
     return false;
   entity_.closed = flags & 1;
   const bool flat = (flags & (8 | 16 | 64)) == 0;
@@ -1055,16 +1201,11 @@ bool Reader::readOldPolyline(bool skip) {
   while (tokens_.next(pair)) {
     const std::string_view type = trimSpaces(pair.value);
     if (type == "SEQEND") {
-      if (!readRecord([](const Pair&) { return true; })) return false;
+      kept.emplace_back(0, "SEQEND");
+      if (!readRecord([&](const Pair& p) { return keepGroup(p, kept), true; })) return false;
       if (skip) return true;
-      if (!flat) {
-        countSkipped("POLYLINE (3-D or mesh)");
-        return true;
-      }
-      if (paperSpace_) {
-        ++paperSpaceEntities_;
-        return true;
-      }
+      entity_.paperSpace = inPaperSpace();
+      if (!flat) return sendKeptPolyline(std::move(kept));
       if (!applyExtrusion(entity_)) return false;
       fixText(entity_.layer);
       fixText(entity_.linetype);
@@ -1075,11 +1216,16 @@ bool Reader::readOldPolyline(bool skip) {
     if (type != "VERTEX")
       return fail(pair.line, "expected VERTEX or SEQEND in a polyline, found " + quoted(type));
     Vertex vertex;
+    vertex.startWidth = startWidth, vertex.endWidth = endWidth;
     std::int64_t vertexFlags = 0;
+    if (!flat) kept.emplace_back(0, "VERTEX");
     if (!readRecord([&](const Pair& p) {
+          if (!flat) keepGroup(p, kept);
           if (p.code == 10) vertex.x = p.real;
           else if (p.code == 20) vertex.y = p.real;
           else if (p.code == 42) vertex.bulge = p.real;
+          else if (p.code == 40) vertex.startWidth = p.real;
+          else if (p.code == 41) vertex.endWidth = p.real;
           else if (p.code == 70) vertexFlags = p.integer;
           return true;
         }))
@@ -1124,6 +1270,8 @@ bool Reader::readEntityPair(DxfEntity& e, const Pair& p) {
       if (p.code == 10) e.vertices.push_back({p.real, 0, 0});
       else if (p.code == 20 && !e.vertices.empty()) e.vertices.back().y = p.real;
       else if (p.code == 42 && !e.vertices.empty()) e.vertices.back().bulge = p.real;
+      else if (p.code == 40 && !e.vertices.empty()) e.vertices.back().startWidth = p.real;
+      else if (p.code == 41 && !e.vertices.empty()) e.vertices.back().endWidth = p.real;
       else if (p.code == 70) e.closed = p.integer & 1;
       else if (p.code == 43) e.width = p.real;
       else if (p.code == 38) e.elevation = p.real;

@@ -156,8 +156,9 @@ void DxfWriter::beginTable(const char* name, Handle handleValue, int count, Hand
   integer(70, count);
 }
 
-DxfWriter::Handle DxfWriter::beginRecord(const char* type, Handle table, const char* subclass) {
-  const Handle self = next();
+DxfWriter::Handle DxfWriter::beginRecord(const char* type, Handle table, const char* subclass,
+                                         Handle self) {
+  if (self == 0) self = next();
   pair(0, type);
   handle(std::string_view(type) == "DIMSTYLE" ? 105 : 5, self);
   handle(330, table);
@@ -221,7 +222,7 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
     DxfTextStyle style;
     for (const DxfTextStyle& record : tables.styleRecords)
       if (nameKey(record.name) == nameKey(name)) style = record;
-    beginRecord("STYLE", kStyleTable, "AcDbTextStyleTableRecord");
+    styleRecords_[nameKey(name)] = beginRecord("STYLE", kStyleTable, "AcDbTextStyleTableRecord");
     text(2, name);
     integer(70, style.flags);
     pair(40, style.fixedHeight);
@@ -234,10 +235,8 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
   }
   pair(0, "ENDTAB");
 
-  beginTable("VIEW", kViewTable, 0);
-  pair(0, "ENDTAB");
-  beginTable("UCS", kUcsTable, 0);
-  pair(0, "ENDTAB");
+  writeKeptTable("VIEW", kViewTable, tables.tableRecords);
+  writeKeptTable("UCS", kUcsTable, tables.tableRecords);
 
   std::vector<std::string> applications = {"ACAD"};
   for (const std::string& name : tables.appIds)
@@ -252,13 +251,9 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
   }
   pair(0, "ENDTAB");
 
-  beginTable("DIMSTYLE", kDimStyleTable, 1);
-  pair(100, "AcDbDimStyleTable");
-  beginRecord("DIMSTYLE", kDimStyleTable, "AcDbDimStyleTableRecord");
-  pair(2, "Standard");
-  integer(70, 0);
-  pair(0, "ENDTAB");
-
+  // Dimension styles name blocks by handle: the block records' handles are given out first.
+  assignBlockRecords(tables);
+  writeKeptTable("DIMSTYLE", kDimStyleTable, tables.tableRecords);
   writeBlockRecords(kBlockRecordTable, tables);
   pair(0, "ENDSEC");
 
@@ -295,17 +290,60 @@ void DxfWriter::writeLayer(Handle table, const DxfLayer& layer) {
   integer(370, layer.lineweight);
 }
 
-void DxfWriter::writeBlockRecords(Handle table, const DxfTables& tables) {
-  beginTable("BLOCK_RECORD", table, static_cast<int>(tables.blocks.size()) + 2);
-  modelSpaceRecord_ = beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord");
-  pair(2, "*Model_Space");
-  paperSpaceRecord_ = beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord");
-  pair(2, "*Paper_Space");
+void DxfWriter::assignBlockRecords(const DxfTables& tables) {
+  modelSpaceRecord_ = next();
+  paperSpaceRecord_ = next();
   for (const DxfBlock& block : tables.blocks) {
     const std::string key = nameKey(block.name);
     if (block.name.empty() || blockRecords_.count(key)) continue;
-    blockRecords_[key] = beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord");
-    text(2, block.name);
+    blockRecords_[key] = next();
+    blockOrder_.push_back(&block);
+  }
+}
+
+void DxfWriter::writeBlockRecords(Handle table, const DxfTables& tables) {
+  beginTable("BLOCK_RECORD", table, static_cast<int>(tables.blocks.size()) + 2);
+  beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord", modelSpaceRecord_);
+  pair(2, "*Model_Space");
+  beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord", paperSpaceRecord_);
+  pair(2, "*Paper_Space");
+  for (const DxfBlock* block : blockOrder_) {
+    beginRecord("BLOCK_RECORD", table, "AcDbBlockTableRecord", blockRecords_[nameKey(block->name)]);
+    text(2, block->name);
+  }
+  pair(0, "ENDTAB");
+}
+
+// A table of records kept as read. The dimension style table always has its Standard.
+void DxfWriter::writeKeptTable(const char* name, Handle table, const std::vector<DxfTableRecord>& records) {
+  const bool dimensionStyles = std::string_view(name) == "DIMSTYLE";
+  std::vector<const DxfTableRecord*> mine;
+  for (const DxfTableRecord& record : records)
+    if (record.table == name && std::none_of(mine.begin(), mine.end(), [&](const DxfTableRecord* r) {
+          return sameName(r->name, record.name);
+        }))
+      mine.push_back(&record);
+  const bool hasStandard = std::any_of(mine.begin(), mine.end(),
+                                       [](const DxfTableRecord* r) { return sameName(r->name, "Standard"); });
+  const bool addStandard = dimensionStyles && !hasStandard;
+  beginTable(name, table, static_cast<int>(mine.size()) + (addStandard ? 1 : 0));
+  if (dimensionStyles) pair(100, "AcDbDimStyleTable");
+  if (addStandard) {
+    beginRecord("DIMSTYLE", table, "AcDbDimStyleTableRecord");
+    pair(2, "Standard");
+    integer(70, 0);
+  }
+  for (const DxfTableRecord* record : mine) {
+    beginRecord(name, table, record->subclass.c_str());
+    for (const auto& [code, value] : record->groups) {
+      if (isTextCode(code)) text(code, value);
+      else pair(code, value);
+    }
+    for (const auto& [code, referenced] : record->namedReferences) {
+      const auto& handles = code == 340 ? styleRecords_ : blockRecords_;
+      const auto found = handles.find(nameKey(referenced));
+      if (found != handles.end()) handle(code, found->second);
+    }
   }
   pair(0, "ENDTAB");
 }
@@ -364,6 +402,10 @@ void DxfWriter::beginEntities() {
 void DxfWriter::entity(const DxfEntity& e) {
   // Entities of a block that was not announced in the tables have no owner to go to.
   if (currentOwner_ == 0) return;
+  if (e.paperSpace && currentOwner_ == modelSpaceRecord_) {
+    writeEntity(e, paperSpaceRecord_);
+    return;
+  }
   if (currentOwner_ == modelSpaceRecord_) {
     extend(e.p);
     if (e.kind == EntityKind::Line) extend(e.q);
@@ -401,6 +443,7 @@ void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, 
   handle(5, self);
   handle(330, owner);
   pair(100, "AcDbEntity");
+  if (e.paperSpace) integer(67, 1);
   text(8, e.layer.empty() ? std::string_view("0") : e.layer);
   if (!e.linetype.empty() && !sameName(e.linetype, "BYLAYER")) text(6, e.linetype);
   if (e.colour != kColourByLayer) integer(62, e.colour);
@@ -446,6 +489,10 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
       for (const Vertex& v : e.vertices) {
         pair(10, v.x);
         pair(20, v.y);
+        if (v.startWidth != 0 || v.endWidth != 0) {
+          pair(40, v.startWidth);
+          pair(41, v.endWidth);
+        }
         if (v.bulge != 0) pair(42, v.bulge);
       }
       break;
@@ -455,9 +502,19 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
       break;
     case EntityKind::Kept:
       writeCommon(e, e.typeName.c_str(), owner, self);
-      for (const auto& [code, value] : e.groups) {
-        if (isTextCode(code)) text(code, value);
-        else pair(code, value);
+      for (bool following = false; const auto& [code, value] : e.groups) {
+        if (code == 0) {  // a vertex or the end of a kept polyline: an entity of its own
+          pair(0, value);
+          handle(5, next());
+          handle(330, self);
+          following = true;
+        } else if (code == 8 && following) {
+          text(8, e.layer.empty() ? std::string_view("0") : e.layer);  // wherever the polyline went
+        } else if (isTextCode(code)) {
+          text(code, value);
+        } else {
+          pair(code, value);
+        }
       }
       break;
     case EntityKind::Text:
@@ -724,6 +781,7 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
   tables.layerStates = drawing.layerStates;
   tables.variables = drawing.header.variables;
   tables.appIds = drawing.appIds;
+  tables.tableRecords = drawing.tableRecords;
   auto addStyle = [&](const DxfEntity& e) {
     if (e.kind == EntityKind::Text || e.kind == EntityKind::MText ||
         e.kind == EntityKind::AttributeDefinition)

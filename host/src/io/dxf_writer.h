@@ -32,6 +32,7 @@ struct DxfTables {
   std::vector<DxfLayerState> layerStates;
   std::vector<DxfVariable> variables;  // header variables besides the host's own
   std::vector<std::string> appIds;     // besides ACAD
+  std::vector<DxfTableRecord> tableRecords;  // dimension styles, views and UCS, as read
 };
 
 // A growable byte buffer for text made of many short pieces: a piece is copied in place
@@ -97,11 +98,14 @@ class DxfWriter {
   void writeClassesAndTables(const DxfTables& tables);
   // A table with an extension dictionary when `dictionary` is not 0.
   void beginTable(const char* name, Handle handle, int count, Handle dictionary = 0);
-  Handle beginRecord(const char* type, Handle table, const char* subclass);
+  // Writes a record's head with the handle given, or with the next one.
+  Handle beginRecord(const char* type, Handle table, const char* subclass, Handle self = 0);
   void writeLinetype(Handle table, const DxfLinetype& linetype);
   void writeLayer(Handle table, const DxfLayer& layer);
   void writeLayerStates();
+  void assignBlockRecords(const DxfTables& tables);
   void writeBlockRecords(Handle table, const DxfTables& tables);
+  void writeKeptTable(const char* name, Handle table, const std::vector<DxfTableRecord>& records);
   void writeLayoutBlocks();
   void writeBlockBegin(Handle owner, const std::string& name, const Point& base, int flags,
                        bool paperSpace);
@@ -120,6 +124,8 @@ class DxfWriter {
   OutputBuffer out_;
   Handle nextHandle_ = 0x30;
   std::map<std::string, Handle> blockRecords_;  // upper-case name -> handle
+  std::vector<const DxfBlock*> blockOrder_;      // the block records to write, in order
+  std::map<std::string, Handle> styleRecords_;  // text styles: upper-case name -> handle
   Handle modelSpaceRecord_ = 0;
   Handle paperSpaceRecord_ = 0;
   Handle currentOwner_ = 0;

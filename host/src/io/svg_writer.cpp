@@ -139,7 +139,8 @@ class SvgWriter {
         drawRegion(e, stroke, top, out);
         break;
       case EntityKind::Kept:
-        drawKept(e, stroke, top, out);
+        if (e.typeName == "DIMENSION") drawDimension(e, context, out);
+        else drawKept(e, stroke, top, out);
         break;
       case EntityKind::Text:
       case EntityKind::Attribute:
@@ -300,6 +301,16 @@ class SvgWriter {
       out += "<tspan x=\"0\" y=\"" + number(firstBaseline + lineStep * static_cast<double>(i)) +
              "\">" + xmlEscape(lines[i]) + "</tspan>";
     out += "</text>\n";
+  }
+
+  // A dimension is drawn by its block (group 2), which lies in the drawing's own coordinates.
+  void drawDimension(const DxfEntity& e, const Context& context, std::string& out) {
+    DxfEntity reference = e;
+    reference.kind = EntityKind::Insert;
+    reference.p = {};
+    for (const auto& [code, value] : e.groups)
+      if (code == 2) reference.block = value;
+    if (!reference.block.empty()) drawInsert(reference, context, out);
   }
 
   void drawInsert(const DxfEntity& e, const Context& context, std::string& out) {
