@@ -100,6 +100,13 @@ def table_records(doc):
     return out
 
 
+def objects(doc):
+    """Groups with their members, the root dictionary's entries and the records of data."""
+    groups = {name: sorted((e.dxftype(), e.dxf.layer) for e in group) for name, group in doc.groups}
+    records = sorted(tuple((t.code, str(t.value)) for t in o.tags) for o in doc.objects.query("XRECORD"))
+    return groups, sorted(doc.rootdict.keys()), records
+
+
 def widths(doc):
     return sum(x[2] + x[3] for e in doc.modelspace().query("LWPOLYLINE") for x in e.get_points())
 
@@ -155,6 +162,9 @@ def make_ezdxf_drawings(folder):
         block.add_line((0, 0), (1, 1))
         m.add_blockref("TAG", (20, 20)).add_auto_attribs({"NAME": "B1"})
         doc.layout().add_line((0, 0), (1, 1))
+        doc.groups.new("BEAMS").extend([line, m.add_line((0, 2), (10, 2), dxfattribs={"layer": "B"})])
+        line.new_extension_dict().add_xrecord("STRUCTKIT_DATA").reset([(1, "KL1 300x600"), (40, 3.5)])
+        doc.rootdict.add_new_dict("STRUCTKIT").add_xrecord("SETTINGS").reset([(1, "HRB400"), (70, 2)])
         path = os.path.join(folder, f"ezdxf-{version}.dxf")
         doc.saveas(path)
         made.append(path)
@@ -212,6 +222,15 @@ def check(drawhost, source, saved, totals):
     if differing:
         problems.append(f"table records differ: {differing[:5]}")
     totals["dimension styles, views and UCS"] += len(records_before)
+    groups_before, root_before, records_before = objects(before)
+    groups_after, root_after, records_after = objects(after)
+    if groups_before != groups_after:
+        problems.append("groups differ")
+    if not set(root_before) <= set(root_after):
+        problems.append(f"root dictionary lost {sorted(set(root_before) - set(root_after))[:5]}")
+    if records_before != records_after:
+        problems.append("data records differ")
+    totals["groups and data records"] += len(groups_before) + len(records_before)
     if not math.isclose(widths(before), widths(after), rel_tol=1e-12, abs_tol=1e-12):
         problems.append("polyline widths differ")
     if kept_before != kept_after:
@@ -257,6 +276,7 @@ def main(argv):
         drawings += make_ezdxf_drawings(work)
     totals = {"refused": 0, "unreadable by ezdxf": 0, "entities": 0, "header variables": 0, "xdata groups": 0,
               "text styles": 0, "paper-space entities": 0, "dimension styles, views and UCS": 0,
+              "groups and data records": 0,
               "lost": Counter(), "refusals": Counter()}
     failed = 0
     for i, source in enumerate(drawings):
@@ -269,7 +289,7 @@ def main(argv):
     print(f"compared: {totals['entities']} entities of kept kinds, {totals['xdata groups']} groups of their "
           f"extended data, {totals['header variables']} header variables, {totals['text styles']} text styles, "
           f"{totals['paper-space entities']} paper-space entities, {totals['dimension styles, views and UCS']} "
-          "dimension styles, views and UCS")
+          f"dimension styles, views and UCS, {totals['groups and data records']} groups and data records")
     print("not kept: " + (", ".join(f"{n} {k}" for k, n in totals["lost"].most_common()) or "nothing"))
     for reason, n in totals["refusals"].most_common():
         print(f"refused {n}: {reason}")

@@ -556,3 +556,58 @@ TEST_F(DxfIo, ThreeDimensionalPolylinesAndPolylineWidthsComeBack) {
   ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(second)).ok);
   EXPECT_EQ(drawhost::dxfText(drawhost::database(second)), saved);
 }
+
+// Objects come back with their new handles: a group keeps the members that are still there, an
+// entity keeps its extension dictionary and its records, the root keeps the application's
+// dictionary; what belonged to nothing the host keeps is left out and said.
+TEST_F(DxfIo, ObjectsComeBackNamingWhatIsStillThere) {
+  const std::string entities =
+      "0\nLINE\n5\n2A\n102\n{ACAD_XDICTIONARY\n360\n60\n102\n}\n8\n0\n10\n0\n20\n0\n11\n1\n21\n0\n"
+      "0\nLINE\n5\n2B\n8\nGONE\n10\n0\n20\n1\n11\n1\n21\n1\n";
+  const std::string objects =
+      "0\nSECTION\n2\nOBJECTS\n"
+      "0\nDICTIONARY\n5\nC\n330\n0\n100\nAcDbDictionary\n3\nACAD_GROUP\n350\nD\n3\nSTRUCTKIT\n350\n70\n"
+      "0\nDICTIONARY\n5\nD\n330\nC\n100\nAcDbDictionary\n3\nBEAMS\n350\n50\n"
+      "0\nGROUP\n5\n50\n330\nD\n100\nAcDbGroup\n300\nbeams\n70\n0\n71\n1\n340\n2A\n340\n2B\n"
+      "0\nDICTIONARY\n5\n60\n330\n2A\n100\nAcDbDictionary\n3\nDATA\n360\n61\n"
+      "0\nXRECORD\n5\n61\n330\n60\n100\nAcDbXrecord\n1\nKL1\n40\n3.5\n"
+      "0\nDICTIONARY\n5\n70\n100\nAcDbDictionary\n3\nSETTINGS\n350\n71\n"
+      "0\nXRECORD\n5\n71\n100\nAcDbXrecord\n1\nHRB400\n"
+      "0\nXRECORD\n5\n80\n330\n99\n100\nAcDbXrecord\n1\nowned by a table\n0\nENDSEC\n";
+  std::string drawing = wrap(layerRecord("GONE", 0, 1), entities);
+  drawing.insert(drawing.rfind("0\nEOF"), objects);
+  drawhost::ReadReport report;
+  ASSERT_TRUE(drawhost::readDxfText(drawing, db_, &report).ok);
+  ASSERT_EQ(report.warnings.size(), 1u);
+  EXPECT_EQ(report.warnings[0], "left out 1 object belonging to what the host does not keep");
+  // The second line goes.
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db_->modelSpaceId(), AcDb::kForRead), AcDb::kOk);
+  AcDbBlockTableRecordIterator* it = nullptr;
+  space->newIterator(it);
+  it->step();
+  AcDbEntity* second = nullptr;
+  ASSERT_EQ(it->getEntity(second, AcDb::kForWrite), AcDb::kOk);
+  delete it;
+  space->close();
+  ASSERT_EQ(second->erase(), AcDb::kOk);
+  second->close();
+  const std::string saved = drawhost::dxfText(db_);
+  const size_t line = saved.find("\nLINE\n");
+  ASSERT_NE(line, std::string::npos);
+  const std::string head = saved.substr(line, saved.find("100\nAcDbEntity", line) - line);
+  const size_t self = head.find("  5\n") + 4;
+  const std::string lineHandle = head.substr(self, head.find('\n', self) - self);
+  EXPECT_NE(head.find("102\n{ACAD_XDICTIONARY\n360\n"), std::string::npos) << head;
+  EXPECT_NE(saved.find("100\nAcDbGroup\n300\nbeams\n 70\n0\n 71\n1\n340\n" + lineHandle + "\n  0\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_NE(saved.find("330\n" + lineHandle + "\n100\nAcDbDictionary\n  3\nDATA\n360\n"), std::string::npos);
+  EXPECT_NE(saved.find("100\nAcDbXrecord\n  1\nKL1\n 40\n3.5\n"), std::string::npos);
+  EXPECT_NE(saved.find("  3\nSTRUCTKIT\n350\n"), std::string::npos);
+  EXPECT_NE(saved.find("  1\nHRB400\n"), std::string::npos);
+  EXPECT_EQ(saved.find("owned by a table"), std::string::npos);
+  AcApDocument* again = drawhost::newDocument();
+  ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(again)).ok);
+  EXPECT_EQ(drawhost::dxfText(drawhost::database(again)), saved);
+}

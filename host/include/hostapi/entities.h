@@ -80,6 +80,9 @@ class AcDbEntity : public AcDbObject {
   // transparency, thickness, extended data), kept to be written back. A new colour index
   // drops the true colour.
   std::vector<std::pair<int, std::string>> fileGroups_;
+  // Host-internal: the entity's handle in the drawing file it came from and that of its
+  // extension dictionary there, by which kept objects name it. Copies do not take them.
+  std::string fileHandle_, fileDictionary_;
   AcDbStub* layerStub_ = nullptr;
   AcDbStub* linetypeStub_ = nullptr;
 

@@ -87,6 +87,7 @@ struct AcDbDatabase::Impl {
   std::vector<drawhost::dxf::DxfVariable> fileVariables;
   std::vector<std::string> fileAppIds;  // applications of extended data, besides ACAD
   std::vector<drawhost::dxf::DxfTableRecord> fileTableRecords;  // dimension styles, views, UCS
+  drawhost::dxf::DxfObjects fileObjects;
 };
 
 // The body of a setter of a database object: refused unless open for write.

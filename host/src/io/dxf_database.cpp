@@ -196,6 +196,8 @@ bool DatabaseImporter::setCommon(AcDbEntity* entity, const DxfEntity& e) {
   entity->setVisibility(e.invisible ? AcDb::kInvisible : AcDb::kVisible);
   entity->setLinetypeScale(e.linetypeScale);
   entity->fileGroups_ = e.fileGroups;
+  entity->fileHandle_ = e.fileHandle;
+  entity->fileDictionary_ = e.extensionDictionary;
   return true;
 }
 
@@ -354,6 +356,11 @@ bool DatabaseImporter::tableRecord(const DxfTableRecord& record) {
   return true;
 }
 
+bool DatabaseImporter::objects(const DxfObjects& objects) {
+  db_->impl()->fileObjects = objects;
+  return true;
+}
+
 bool DatabaseImporter::textStyle(const DxfTextStyle& style) {
   AcDbTextStyleTableRecord* record = nullptr;
   const AcDbObjectId id = textStyleId(style.name);
@@ -468,6 +475,8 @@ void exportCommon(const AcDbEntity* entity, DxfEntity& e) {
   e.invisible = entity->visibility() == AcDb::kInvisible;
   e.linetypeScale = entity->linetypeScale();
   e.fileGroups = entity->fileGroups_;
+  e.fileHandle = entity->fileHandle_;
+  e.extensionDictionary = entity->fileDictionary_;
 }
 
 void exportText(const AcDbText* text, DxfEntity& e) {
@@ -493,6 +502,7 @@ DxfDrawing DatabaseExporter::tables() {
   drawing.header.variables = db_->impl()->fileVariables;
   drawing.appIds = db_->impl()->fileAppIds;
   drawing.tableRecords = db_->impl()->fileTableRecords;
+  drawing.objects = db_->impl()->fileObjects;
   // Extended data names its application, which the drawing must list.
   auto addApplications = [&](const std::vector<DxfGroup>& groups) {
     for (const auto& [code, value] : groups)

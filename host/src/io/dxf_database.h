@@ -35,6 +35,7 @@ class DatabaseImporter : public DxfSink {
   bool textStyle(const DxfTextStyle& style) override;
   bool appId(const std::string& name) override;
   bool tableRecord(const DxfTableRecord& record) override;
+  bool objects(const DxfObjects& objects) override;
 
   // Applies frozen and locked layers and the current layer. Returns false with error() set
   // when the database refused something it must not.

@@ -72,6 +72,47 @@ struct DxfTableRecord {
   std::vector<std::pair<int, std::string>> namedReferences;  // 340 a text style, 341-344 blocks
 };
 
+// A group that names another object by its handle (the host gives objects new handles).
+inline bool isHandleCode(int code) {
+  return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||
+         code == 1005;
+}
+
+// An object of the OBJECTS section kept to be written back: its type, its handle in the file and
+// its other groups in file order, reactor and extension-dictionary groups included (texts in
+// GBK). The handles in it are the file's (upper case): the writer gives every object its new
+// handle, and leaves out what names an object the drawing no longer has.
+struct DxfObject {
+  std::string type;
+  std::string handle;
+  std::vector<std::pair<int, std::string>> groups;
+};
+
+// The owner of an object: the 330 outside the reactor and dictionary groups and before the
+// first subclass marker; "0" when it has none.
+inline std::string ownerOf(const DxfObject& object) {
+  int depth = 0;
+  for (const auto& [code, value] : object.groups) {
+    if (code == 100) break;
+    if (code == 102) depth += value.rfind('{', 0) == 0 ? 1 : (value == "}" && depth > 0 ? -1 : 0);
+    else if (code == 330 && depth == 0) return value;
+  }
+  return "0";
+}
+
+// The kept objects: every object owned, directly or through others, by the root dictionary or
+// by an entity. The root itself is the writer's; its entries are kept by name. Block records'
+// handles in the file name the blocks by which the writer finds their new handles.
+struct DxfObjects {
+  std::string root;
+  std::vector<std::pair<std::string, std::string>> rootEntries;  // name -> handle
+  std::vector<DxfObject> objects;
+  std::vector<std::pair<std::string, std::string>> blockRecords;  // handle -> block name
+  // The CLASSES section's records (the classes of objects and entities beyond the basic ones),
+  // each its groups after "0 CLASS"; they name nothing by handle.
+  std::vector<std::vector<std::pair<int, std::string>>> classes;
+};
+
 // A named layer state: every layer's settings when it was saved, and the mask of the settings
 // that count when it is restored (the host's layer-state mask bits).
 struct DxfLayerState {
@@ -127,6 +168,9 @@ struct DxfEntity {
   int lineweight = kLineweightByLayer;
   bool invisible = false;
   bool paperSpace = false;  // in the drawing's paper space, not model space
+  // The entity's handle in the file it came from and that of its extension dictionary (upper
+  // case; empty: none), by which kept objects name it.
+  std::string fileHandle, extensionDictionary;
   double linetypeScale = 1;
   // Groups the host does not model, as the file gave them: true colour (420), its name (430),
   // transparency (440), thickness (39) and extended data (1000 and up, handles left out).
@@ -210,6 +254,8 @@ class DxfSink {
   virtual bool layerState(const DxfLayerState&) { return true; }
   // Records of the tables the host keeps without using them, after the layer states.
   virtual bool tableRecord(const DxfTableRecord&) { return true; }
+  // The kept objects, last.
+  virtual bool objects(const DxfObjects&) { return true; }
 };
 
 // A whole drawing in memory, for writing and for tests.
@@ -229,6 +275,7 @@ struct DxfDrawing {
   std::vector<DxfLayerState> layerStates;
   std::vector<std::string> appIds;  // besides ACAD
   std::vector<DxfTableRecord> tableRecords;
+  DxfObjects objects;
 };
 
 // Model-space entities handed out one at a time, so that a large drawing is written without
@@ -249,6 +296,7 @@ class DxfCollector : public DxfSink {
   bool entity(const DxfEntity& entity) override;
   bool layerState(const DxfLayerState& state) override;
   bool tableRecord(const DxfTableRecord& record) override;
+  bool objects(const DxfObjects& objects) override;
   bool textStyle(const DxfTextStyle& style) override;
   bool appId(const std::string& name) override;
 

@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "io/acis_text.h"
@@ -77,12 +78,23 @@ bool DxfCollector::tableRecord(const DxfTableRecord& record) {
   return true;
 }
 
+bool DxfCollector::objects(const DxfObjects& objects) {
+  drawing_.objects = objects;
+  return true;
+}
+
 bool DxfCollector::entity(const DxfEntity& entity) {
   (inBlock_ ? drawing_.blocks.back().entities : drawing_.entities).push_back(entity);
   return true;
 }
 
 namespace {
+
+// Handles are compared in upper case.
+std::string upperHandle(std::string handle) {
+  for (char& c : handle) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return handle;
+}
 
 enum class ValueType { String, Real, Integer };
 
@@ -306,6 +318,9 @@ class Reader {
   bool readBlock();
   bool readEntitiesSection();
   bool readObjectsSection();
+  bool readClassesSection();
+  bool sendObjects();
+  bool sendEntity();
   void readLayerStates();
   bool skipSection();
 
@@ -345,6 +360,9 @@ class Reader {
   Point extrusion_{0, 0, 1};
   bool paperSpace_ = false;
   bool tiltedExtrusionReported_ = false;
+  std::string extensionDictionary_;  // of the record read last, upper case; empty: none
+  DxfObjects objects_;
+  std::unordered_set<std::string> entityHandles_;  // of the entities read, upper case
 
   std::map<std::string, int> skipped_;
   int otherLayoutEntities_ = 0;
@@ -382,7 +400,8 @@ template <typename Handler>
 bool Reader::readRecord(Handler&& handle, bool withExtendedData) {
   Pair pair;
   int groupDepth = 0;
-  bool inExtendedData = false;
+  bool inExtendedData = false, inDictionaryGroup = false;
+  extensionDictionary_.clear();
   while (tokens_.next(pair)) {
     if (pair.code == 0) {
       tokens_.pushBack(pair);
@@ -390,10 +409,11 @@ bool Reader::readRecord(Handler&& handle, bool withExtendedData) {
     }
     if (pair.code == 102) {
       const std::string_view value = trimSpaces(pair.value);
-      if (!value.empty() && value.front() == '{') ++groupDepth;
-      else if (value == "}" && groupDepth > 0) --groupDepth;
+      if (!value.empty() && value.front() == '{') ++groupDepth, inDictionaryGroup = value == "{ACAD_XDICTIONARY";
+      else if (value == "}" && groupDepth > 0) --groupDepth, inDictionaryGroup = false;
       continue;
     }
+    if (inDictionaryGroup && pair.code == 360) extensionDictionary_ = upperHandle(std::string(trimSpaces(pair.value)));
     if (pair.code >= 1000) inExtendedData = true;
     if (groupDepth > 0 || (inExtendedData && !withExtendedData) || pair.code == 999) continue;
     if (!handle(pair)) return false;
@@ -433,6 +453,7 @@ bool Reader::run() {
     else if (section == "BLOCKS") ok = readBlocksSection();
     else if (section == "ENTITIES") ok = readEntitiesSection();
     else if (section == "OBJECTS") ok = readObjectsSection();
+    else if (section == "CLASSES") ok = readClassesSection();
     else ok = skipSection();
     if (!ok) return false;
   }
@@ -441,7 +462,7 @@ bool Reader::run() {
   if (!sendHeader() || !checkBlockReferences()) return false;
   for (const DxfLayerState& state : layerStates_)
     if (!sink_.layerState(state)) return sinkRefused();
-  if (!sendTableRecords()) return false;
+  if (!sendTableRecords() || !sendObjects()) return false;
 
   if (!skipped_.empty()) {
     std::string list;
@@ -520,16 +541,6 @@ bool newerVariable(std::string_view name) {
   return newer.count(name) > 0;
 }
 
-std::string upperHandle(std::string handle) {
-  for (char& c : handle) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return handle;
-}
-
-// A group that names another object by its handle: the host gives objects new handles.
-bool isHandleCode(int code) {
-  return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||
-         code == 1005;
-}
 
 // Entity kinds kept as they are: they refer to nothing but layers, linetypes, text styles,
 // dimension styles and blocks by name, so their groups stay valid in the saved drawing (a
@@ -635,36 +646,146 @@ void Reader::fixText(std::string& text) {
 
 // Dictionaries and data records are kept until the section ends; then the layer states are
 // found through them. Every other object is passed over.
-bool Reader::readObjectsSection() {
+bool Reader::readClassesSection() {
   Pair pair;
   while (tokens_.next(pair)) {
     if (pair.code != 0) continue;
+    const std::string_view word = trimSpaces(pair.value);
+    if (word == "ENDSEC") return true;
+    if (word != "CLASS") return fail(pair.line, "expected CLASS or ENDSEC, found " + quoted(word));
+    auto& groups = objects_.classes.emplace_back();
+    if (!readRecord([&](const Pair& p) { return keepGroup(p, groups), true; })) return false;
+  }
+  return tokens_.failed() ? false : expectEndOfData("the CLASSES section");
+}
+
+// Every object is read whole; dictionaries and records also feed the layer states.
+bool Reader::readObjectsSection() {
+  Pair pair;
+  while (tokens_.next(pair)) {
+    if (pair.code != 0) continue;  // stray groups before the first object
     const std::string_view type = trimSpaces(pair.value);
     if (type == "ENDSEC") {
       readLayerStates();
       return true;
     }
+    DxfObject& object = objects_.objects.emplace_back();
+    object.type = std::string(type);
     const bool dictionary = type == "DICTIONARY", xrecord = type == "XRECORD";
-    if (!dictionary && !xrecord) continue;
-    std::string self, name;
+    std::string name;
     std::vector<std::pair<std::string, std::string>> entries;
     std::vector<std::pair<int, std::string>> data;
     bool inData = false;
-    if (!readRecord([&](const Pair& p) {
-          const std::string value(trimSpaces(p.value));
-          if (p.code == 5 && self.empty()) self = value;
-          else if (dictionary && p.code == 3) name = std::string(p.value);
-          else if (dictionary && (p.code == 350 || p.code == 360) && !name.empty())
-            entries.emplace_back(std::exchange(name, std::string()), value);
-          else if (xrecord && p.code == 100) inData = true;
-          else if (xrecord && inData) data.emplace_back(p.code, std::string(p.value));
-          return true;
-        }))
-      return false;
-    if (dictionary) dictionaries_[self] = std::move(entries);
-    else xrecords_[self] = std::move(data);
+    while (tokens_.next(pair)) {
+      if (pair.code == 0) {
+        tokens_.pushBack(pair);
+        break;
+      }
+      if (pair.code == 999) continue;
+      const std::string value(trimSpaces(pair.value));
+      if (pair.code == 5 && object.handle.empty()) {
+        object.handle = upperHandle(value);
+        continue;
+      }
+      if (dictionary && pair.code == 3) name = std::string(pair.value);
+      else if (dictionary && (pair.code == 350 || pair.code == 360) && !name.empty())
+        entries.emplace_back(std::exchange(name, std::string()), upperHandle(value));
+      else if (xrecord && pair.code == 100) inData = true;
+      else if (xrecord && inData) data.emplace_back(pair.code, std::string(pair.value));
+      if (isHandleCode(pair.code) || pair.code == 330) {
+        object.groups.emplace_back(pair.code, upperHandle(value));
+      } else {
+        const bool isText = typeOfCode(pair.code) == ValueType::String;
+        object.groups.emplace_back(pair.code, isText ? std::string(pair.value) : value);
+        if (isText) fixText(object.groups.back().second);
+      }
+    }
+    if (tokens_.failed()) return false;
+    if (dictionary) dictionaries_[object.handle] = std::move(entries);
+    else if (xrecord) xrecords_[object.handle] = std::move(data);
   }
   return tokens_.failed() ? false : expectEndOfData("the OBJECTS section");
+}
+
+// Keeps the objects that belong to the root dictionary or to an entity, through any chain of
+// owners; the rest belonged to what the host does not keep (a table's own dictionary, an entity
+// that was skipped), and those besides the layer states, which the host keeps itself, are
+// counted.
+bool Reader::sendObjects() {
+  std::vector<DxfObject>& all = objects_.objects;
+  if (all.empty()) return objects_.classes.empty() || sink_.objects(objects_) || sinkRefused();
+  const auto root = std::find_if(all.begin(), all.end(), [](const DxfObject& o) {
+    return o.type == "DICTIONARY" && ownerOf(o) == "0";
+  });
+  if (root == all.end()) {
+    all.clear();
+    return objects_.classes.empty() || sink_.objects(objects_) || sinkRefused();
+  }
+  objects_.root = root->handle;
+  for (const auto& entry : dictionaries_[root->handle]) {
+    std::string name = entry.first;
+    fixText(name);
+    objects_.rootEntries.emplace_back(std::move(name), entry.second);
+  }
+  // Owned: named as owner (330), or owned by a kept object's hard pointer (350, 360), which
+  // also finds objects that files of some programs write without their owner.
+  std::unordered_set<std::string> kept{objects_.root};
+  std::unordered_map<std::string, std::string> pointedFrom;
+  for (bool grown = true; grown;) {
+    grown = false;
+    for (const DxfObject& o : all) {
+      if (!kept.count(o.handle)) {
+        const std::string owner = ownerOf(o);
+        if (!kept.count(owner) && !entityHandles_.count(owner)) continue;
+        kept.insert(o.handle);
+        grown = true;
+      }
+      for (const auto& [code, value] : o.groups)
+        if ((code == 350 || code == 360) && kept.insert(value).second) {
+          pointedFrom.emplace(value, o.handle);
+          grown = true;
+        }
+    }
+  }
+  // An object kept without an owner is given the one that points to it, after its reactors.
+  for (DxfObject& o : all) {
+    const auto from = pointedFrom.find(o.handle);
+    if (from == pointedFrom.end() || ownerOf(o) != "0") continue;
+    auto at = o.groups.begin();
+    for (int depth = 0; at != o.groups.end() && (at->first == 102 || depth > 0); ++at)
+      if (at->first == 102) depth += at->second.rfind('{', 0) == 0 ? 1 : -1;
+    o.groups.insert(at, {330, from->second});
+  }
+  std::unordered_set<std::string> layerStates;
+  for (const auto& [handle, entries] : dictionaries_)
+    for (const auto& [name, target] : entries)
+      if (sameName(name, "ACAD_LAYERSTATES")) {
+        if (entries.size() == 1) layerStates.insert(handle);
+        layerStates.insert(target);
+        for (const auto& state : dictionaries_[target]) layerStates.insert(state.second);
+      }
+  size_t lost = 0;
+  std::vector<DxfObject> keep;
+  for (DxfObject& o : all) {
+    if (o.handle == objects_.root) continue;
+    // A draw-order table names entities by handle under code 5, which cannot be told apart.
+    if (kept.count(o.handle) && o.type != "SORTENTSTABLE") keep.push_back(std::move(o));
+    else if (!layerStates.count(o.handle)) ++lost;
+  }
+  all = std::move(keep);
+  for (const auto& [handle, named] : namesByHandle_)
+    if (!named.first) objects_.blockRecords.emplace_back(handle, named.second);
+  if (lost > 0)
+    diagnostics_.warnings.push_back("left out " + std::to_string(lost) + " object" + (lost == 1 ? "" : "s") +
+                                    " belonging to what the host does not keep");
+  return sink_.objects(objects_) || sinkRefused();
+}
+
+bool Reader::sendEntity() {
+  if (!entity_.fileHandle.empty()) entityHandles_.insert(entity_.fileHandle);
+  for (const DxfEntity& attribute : entity_.attributes)
+    if (!attribute.fileHandle.empty()) entityHandles_.insert(attribute.fileHandle);
+  return sink_.entity(entity_) || sinkRefused();
 }
 
 void Reader::readLayerStates() {
@@ -1040,6 +1161,7 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
           },
           true))
     return false;
+  entity_.extensionDictionary = extensionDictionary_;
   if (*kind == EntityKind::Insert && followsAttributes && !readAttributes(entity_)) return false;
   entity_.paperSpace = inPaperSpace();
   if (*kind == EntityKind::Region && !readRegionData(entity_)) return true;
@@ -1066,7 +1188,7 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
     ++blockUses_[currentBlock_].references[key];
   }
   blockUses_[currentBlock_].entities += 1 + static_cast<long>(entity_.attributes.size());
-  return sink_.entity(entity_) || sinkRefused();
+  return sendEntity();
 }
 
 // The common groups go to their fields, the rest is kept in order. Handles of other objects are
@@ -1080,10 +1202,8 @@ bool Reader::readKeptEntity(std::string_view type) {
   const bool hatch = type == "HATCH";
   if (!readRecord([&](const Pair& p) {
         switch (p.code) {
-          case 8: case 6: case 62: case 370: case 60: case 67:
+          case 8: case 6: case 62: case 370: case 60: case 67: case 5:
             return readEntityPair(entity_, p);
-          case 5:
-            return true;
           default:
             break;
         }
@@ -1091,7 +1211,14 @@ bool Reader::readKeptEntity(std::string_view type) {
           entitySubclass = true;
           return true;
         }
-        if (isHandleCode(p.code)) return true;
+        // Handles of objects are kept, to be given their new values when saved (a hatch's of
+        // its boundary curves are not: it no longer follows them).
+        if (p.code == 1005 || (hatch && isHandleCode(p.code))) return true;
+        if (p.code == 330 && !entitySubclass) return true;  // its owner: the writer's
+        if (isHandleCode(p.code)) {
+          entity_.groups.emplace_back(p.code, upperHandle(std::string(trimSpaces(p.value))));
+          return true;
+        }
         std::string value(typeOfCode(p.code) == ValueType::String ? p.value : trimSpaces(p.value));
         if (hatch && (p.code == 97 || p.code == 71)) value = "0";
         if (typeOfCode(p.code) == ValueType::String) fixText(value);
@@ -1100,6 +1227,7 @@ bool Reader::readKeptEntity(std::string_view type) {
       },
                   true))
     return false;
+  entity_.extensionDictionary = extensionDictionary_;
   entity_.paperSpace = inPaperSpace();
   // Files of release 12 have no subclass markers; a release-2000 drawing needs them.
   if (entity_.groups.empty() || entity_.groups.front().first != 100)
@@ -1108,7 +1236,7 @@ bool Reader::readKeptEntity(std::string_view type) {
   fixText(entity_.linetype);
   if (entity_.layer.empty()) entity_.layer = "0";
   blockUses_[currentBlock_].entities += 1;
-  return sink_.entity(entity_) || sinkRefused();
+  return sendEntity();
 }
 
 // Keeps a group of a kept record: not the handles, which the host gives anew.
@@ -1133,12 +1261,14 @@ bool Reader::sendKeptPolyline(std::vector<DxfGroup> groups) {
   entity_.invisible = common.invisible;
   entity_.linetypeScale = common.linetypeScale;
   entity_.fileGroups = std::move(common.fileGroups);
+  entity_.fileHandle = std::move(common.fileHandle);
+  entity_.extensionDictionary = std::move(common.extensionDictionary);
   entity_.paperSpace = paperSpace;
   // Files of release 12 have no subclass markers; a release-2000 drawing needs them.
   if (entity_.groups.empty() || entity_.groups.front().first != 100)
     entity_.groups.insert(entity_.groups.begin(), {100, "AcDb3dPolyline"});
   ++blockUses_[currentBlock_].entities;
-  return sink_.entity(entity_) || sinkRefused();
+  return sendEntity();
 }
 
 bool Reader::readAttributes(DxfEntity& insert) {
@@ -1195,6 +1325,7 @@ bool Reader::readOldPolyline(bool skip) {
         return readEntityPair(entity_, p);
       }, true))
     return false;
+  entity_.extensionDictionary = extensionDictionary_;
   entity_.closed = flags & 1;
   const bool flat = (flags & (8 | 16 | 64)) == 0;
   Pair pair;
@@ -1211,7 +1342,7 @@ bool Reader::readOldPolyline(bool skip) {
       fixText(entity_.linetype);
       if (entity_.layer.empty()) entity_.layer = "0";
       ++blockUses_[currentBlock_].entities;
-      return sink_.entity(entity_) || sinkRefused();
+      return sendEntity();
     }
     if (type != "VERTEX")
       return fail(pair.line, "expected VERTEX or SEQEND in a polyline, found " + quoted(type));
@@ -1237,6 +1368,7 @@ bool Reader::readOldPolyline(bool skip) {
 
 bool Reader::readEntityPair(DxfEntity& e, const Pair& p) {
   switch (p.code) {
+    case 5: e.fileHandle = upperHandle(std::string(trimSpaces(p.value))); return true;
     case 8: e.layer = std::string(p.value); return true;
     case 6: e.linetype = std::string(p.value); return true;
     case 62: e.colour = validColour(p.integer); return true;

@@ -59,6 +59,19 @@ void OutputBuffer::reallocate(size_t capacity) {
 DxfWriter::DxfWriter(const DxfTables& tables) {
   out_.reserve(1 << 16);
   currentLayer_ = tables.currentLayer.empty() ? "0" : tables.currentLayer;
+  objects_ = tables.objects;
+  // Kept objects get their handles first: entities name their extension dictionaries. The
+  // root and the group dictionary keep the fixed handles the writer gives its own.
+  if (!objects_.root.empty()) objectHandles_[objects_.root] = kRootDictionary;
+  for (const auto& [name, handle] : objects_.rootEntries)
+    if (sameName(name, "ACAD_GROUP") && ownGroupDictionary_ &&
+        std::any_of(objects_.objects.begin(), objects_.objects.end(),
+                    [&](const DxfObject& o) { return o.handle == handle; })) {
+      objectHandles_[handle] = kGroupDictionary;
+      ownGroupDictionary_ = false;
+    }
+  for (const DxfObject& object : objects_.objects)
+    if (!objectHandles_.count(object.handle)) objectHandles_[object.handle] = next();
   writeClassesAndTables(tables);
 }
 
@@ -170,6 +183,13 @@ DxfWriter::Handle DxfWriter::beginRecord(const char* type, Handle table, const c
 void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
   pair(0, "SECTION");
   pair(2, "CLASSES");
+  for (const auto& record : objects_.classes) {
+    pair(0, "CLASS");
+    for (const auto& [code, value] : record) {
+      if (isTextCode(code)) text(code, value);
+      else pair(code, value);
+    }
+  }
   pair(0, "ENDSEC");
   pair(0, "SECTION");
   pair(2, "TABLES");
@@ -299,6 +319,21 @@ void DxfWriter::assignBlockRecords(const DxfTables& tables) {
     blockRecords_[key] = next();
     blockOrder_.push_back(&block);
   }
+  for (const auto& [handle, name] : objects_.blockRecords) {
+    const std::string key = nameKey(name);
+    const auto found = blockRecords_.find(key);
+    if (key == "*MODEL_SPACE") blockRecordHandles_[handle] = modelSpaceRecord_;
+    else if (key == "*PAPER_SPACE") blockRecordHandles_[handle] = paperSpaceRecord_;
+    else if (found != blockRecords_.end()) blockRecordHandles_[handle] = found->second;
+  }
+}
+
+DxfWriter::Handle DxfWriter::newHandle(const std::string& handle) const {
+  for (const auto* map : {&objectHandles_, &entityHandles_, &blockRecordHandles_}) {
+    const auto found = map->find(handle);
+    if (found != map->end()) return found->second;
+  }
+  return 0;
 }
 
 void DxfWriter::writeBlockRecords(Handle table, const DxfTables& tables) {
@@ -441,6 +476,15 @@ bool DxfWriter::isTextCode(int code) {
 void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, Handle self) {
   pair(0, type);
   handle(5, self);
+  if (!e.fileHandle.empty()) entityHandles_[e.fileHandle] = self;
+  if (!e.extensionDictionary.empty()) {
+    const auto dictionary = objectHandles_.find(e.extensionDictionary);
+    if (dictionary != objectHandles_.end()) {
+      pair(102, "{ACAD_XDICTIONARY");
+      handle(360, dictionary->second);
+      pair(102, "}");
+    }
+  }
   handle(330, owner);
   pair(100, "AcDbEntity");
   if (e.paperSpace) integer(67, 1);
@@ -510,6 +554,8 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
           following = true;
         } else if (code == 8 && following) {
           text(8, e.layer.empty() ? std::string_view("0") : e.layer);  // wherever the polyline went
+        } else if (isHandleCode(code)) {
+          if (const Handle named = newHandle(value)) handle(code, named);  // else it is gone
         } else if (isTextCode(code)) {
           text(code, value);
         } else {
@@ -640,6 +686,7 @@ void DxfWriter::writeMTextBody(const DxfEntity& e) {
 }
 
 void DxfWriter::writeObjects() {
+  writeKeptObjects();
   pair(0, "SECTION");
   pair(2, "OBJECTS");
   pair(0, "DICTIONARY");
@@ -647,16 +694,95 @@ void DxfWriter::writeObjects() {
   handle(330, 0);
   pair(100, "AcDbDictionary");
   integer(281, 1);
-  pair(3, "ACAD_GROUP");
-  handle(350, kGroupDictionary);
-  pair(0, "DICTIONARY");
-  handle(5, kGroupDictionary);
-  handle(330, kRootDictionary);
-  pair(100, "AcDbDictionary");
-  integer(281, 1);
+  if (ownGroupDictionary_) {
+    pair(3, "ACAD_GROUP");
+    handle(350, kGroupDictionary);
+  }
+  for (const auto& [name, entry] : objects_.rootEntries)
+    if (const Handle named = newHandle(entry)) {
+      text(3, name);
+      handle(350, named);
+    }
+  // The group dictionary, the drawing's or the writer's own, comes next, then the layer states.
+  auto isGroupDictionary = [&](const DxfObject& object) {
+    const auto found = objectHandles_.find(object.handle);
+    return found != objectHandles_.end() && found->second == kGroupDictionary;
+  };
+  if (ownGroupDictionary_) {
+    pair(0, "DICTIONARY");
+    handle(5, kGroupDictionary);
+    handle(330, kRootDictionary);
+    pair(100, "AcDbDictionary");
+    integer(281, 1);
+  } else {
+    for (const DxfObject& object : objects_.objects)
+      if (isGroupDictionary(object)) writeKeptObject(object);
+  }
   writeLayerStates();
+  for (const DxfObject& object : objects_.objects)
+    if (objectHandles_.count(object.handle) && !isGroupDictionary(object)) writeKeptObject(object);
   pair(0, "ENDSEC");
   pair(0, "EOF");
+}
+
+namespace {
+
+// A layout's block record: the 330 after its own subclass marker.
+std::string layoutBlock(const DxfObject& object) {
+  bool layout = false;
+  for (const auto& [code, value] : object.groups) {
+    if (code == 100) layout = value == "AcDbLayout";
+    else if (layout && code == 330) return value;
+  }
+  return {};
+}
+
+}  // namespace
+
+// Which kept objects are written: those whose owner is written (the root, an entity, another
+// written object), through any chain; a layout also needs its block. The others lose their
+// handles, so that nothing names them.
+void DxfWriter::writeKeptObjects() {
+  std::unordered_map<std::string, Handle> candidates;
+  candidates.swap(objectHandles_);
+  if (!objects_.root.empty()) objectHandles_[objects_.root] = kRootDictionary;
+  for (bool grown = true; grown;) {
+    grown = false;
+    for (const DxfObject& object : objects_.objects) {
+      if (objectHandles_.count(object.handle) || !candidates.count(object.handle)) continue;
+      const std::string owner = ownerOf(object);
+      if (owner != "0" && newHandle(owner) == 0) continue;
+      if (object.type == "LAYOUT" && blockRecordHandles_.count(layoutBlock(object)) == 0) continue;
+      objectHandles_[object.handle] = candidates[object.handle];
+      grown = true;
+    }
+  }
+}
+
+// An object with the new handles; a dictionary entry whose object is gone goes with its name.
+void DxfWriter::writeKeptObject(const DxfObject& object) {
+  pair(0, object.type);
+  handle(5, objectHandles_.at(object.handle));
+  const std::string* entryName = nullptr;
+  for (const auto& [code, value] : object.groups) {
+    if (object.type == "DICTIONARY" && code == 3) {
+      entryName = &value;
+      continue;
+    }
+    if (code == 330 || isHandleCode(code)) {
+      const Handle named = value == "0" ? 0 : newHandle(value);
+      if (named == 0 && value != "0") {
+        entryName = nullptr;
+        continue;
+      }
+      if (entryName) text(3, *std::exchange(entryName, nullptr));
+      handle(code, named);
+    } else if (isTextCode(code)) {
+      text(code, value);
+    } else {
+      pair(code, value);
+    }
+  }
 }
 
 // Named layer states live in the layer table's extension dictionary, under ACAD_LAYERSTATES, one
@@ -782,6 +908,7 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
   tables.variables = drawing.header.variables;
   tables.appIds = drawing.appIds;
   tables.tableRecords = drawing.tableRecords;
+  tables.objects = drawing.objects;
   auto addStyle = [&](const DxfEntity& e) {
     if (e.kind == EntityKind::Text || e.kind == EntityKind::MText ||
         e.kind == EntityKind::AttributeDefinition)

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,6 +34,7 @@ struct DxfTables {
   std::vector<DxfVariable> variables;  // header variables besides the host's own
   std::vector<std::string> appIds;     // besides ACAD
   std::vector<DxfTableRecord> tableRecords;  // dimension styles, views and UCS, as read
+  DxfObjects objects;                        // kept objects, as read
 };
 
 // A growable byte buffer for text made of many short pieces: a piece is copied in place
@@ -104,6 +106,11 @@ class DxfWriter {
   void writeLayer(Handle table, const DxfLayer& layer);
   void writeLayerStates();
   void assignBlockRecords(const DxfTables& tables);
+  // The new handle of what the file named by `handle`: a kept object that is written, an entity
+  // written before, or a block record; 0 when the drawing no longer has it.
+  Handle newHandle(const std::string& handle) const;
+  void writeKeptObjects();
+  void writeKeptObject(const DxfObject& object);
   void writeBlockRecords(Handle table, const DxfTables& tables);
   void writeKeptTable(const char* name, Handle table, const std::vector<DxfTableRecord>& records);
   void writeLayoutBlocks();
@@ -126,6 +133,11 @@ class DxfWriter {
   std::map<std::string, Handle> blockRecords_;  // upper-case name -> handle
   std::vector<const DxfBlock*> blockOrder_;      // the block records to write, in order
   std::map<std::string, Handle> styleRecords_;  // text styles: upper-case name -> handle
+  DxfObjects objects_;
+  bool ownGroupDictionary_ = true;  // the drawing brought none
+  // New handles by the file's: of the kept objects that are written, of the entities written so
+  // far, of the block records.
+  std::unordered_map<std::string, Handle> objectHandles_, entityHandles_, blockRecordHandles_;
   Handle modelSpaceRecord_ = 0;
   Handle paperSpaceRecord_ = 0;
   Handle currentOwner_ = 0;
