@@ -21,7 +21,7 @@ from ezdxf.sections.headervars import HEADER_VAR_MAP
 
 KEPT = {"LINE", "ARC", "CIRCLE", "POINT", "LWPOLYLINE", "TEXT", "MTEXT", "INSERT", "REGION",
         "ELLIPSE", "SPLINE", "HATCH", "SOLID", "TRACE", "3DFACE", "XLINE", "RAY", "DIMENSION", "LEADER",
-        "POLYLINE"}
+        "POLYLINE", "MLINE", "IMAGE", "WIPEOUT", "TOLERANCE", "VIEWPORT", "3DSOLID", "BODY", "OLE2FRAME"}
 # Variables the host writes itself.
 OWN = {"$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$HANDSEED", "$EXTMIN", "$EXTMAX", "$CLAYER"}
 
@@ -162,6 +162,10 @@ def make_ezdxf_drawings(folder):
         block.add_line((0, 0), (1, 1))
         m.add_blockref("TAG", (20, 20)).add_auto_attribs({"NAME": "B1"})
         doc.layout().add_line((0, 0), (1, 1))
+        doc.layout().add_viewport(center=(100, 100), size=(200, 150), view_center_point=(0, 0), view_height=50)
+        m.add_image(doc.add_image_def("plan.png", size_in_pixel=(640, 480)), insert=(0, 0), size_in_units=(6.4, 4.8))
+        m.add_mline([(0, 0), (10, 0), (10, 10)])
+        m.add_wipeout([(0, 0), (2, 0), (2, 2)])
         doc.groups.new("BEAMS").extend([line, m.add_line((0, 2), (10, 2), dxfattribs={"layer": "B"})])
         line.new_extension_dict().add_xrecord("STRUCTKIT_DATA").reset([(1, "KL1 300x600"), (40, 3.5)])
         doc.rootdict.add_new_dict("STRUCTKIT").add_xrecord("SETTINGS").reset([(1, "HRB400"), (70, 2)])

@@ -316,12 +316,12 @@ TEST_F(DrawhostProgram, SavingOverADrawingThatLostSomethingNeedsForce) {
   writeFile(path("empty.scr"), "");
   const std::string drawing = path("plan.dxf").string();
   const std::string original =
-      "0\nSECTION\n2\nENTITIES\n0\nMLINE\n8\n0\n2\nSTANDARD\n0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n"
+      "0\nSECTION\n2\nENTITIES\n0\nMESH\n8\n0\n0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n"
       "0\nENDSEC\n0\nEOF\n";
   writeFile(drawing, original);
   ProgramRun r = run({"--script", path("empty.scr").string(), "--save", drawing, drawing});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("skipped entities of kinds the host does not keep: 1 MLINE"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("skipped entities of kinds the host does not keep: 1 MESH"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("not saving over " + drawing + ": it holds what the host cannot keep"), std::string::npos)
       << r.err;
   EXPECT_EQ(readFile(drawing), original);
@@ -338,13 +338,13 @@ TEST_F(DrawhostProgram, SavingOverADrawingThatLostSomethingNeedsForce) {
 TEST_F(DrawhostProgram, WarnsAboutWhatItSkips) {
   writeFile(path("empty.scr"), "");
   writeFile(path("hatch.dxf"),
-            "0\nSECTION\n2\nENTITIES\n0\nIMAGE\n8\n0\n0\nLINE\n8\nNEW\n10\n0\n20\n0\n11\n1\n21\n1\n"
+            "0\nSECTION\n2\nENTITIES\n0\nMESH\n8\n0\n0\nLINE\n8\nNEW\n10\n0\n20\n0\n11\n1\n21\n1\n"
             "0\nENDSEC\n0\nEOF\n");
   const ProgramRun r = run({"--script", path("empty.scr").string(), "--save", path("out.dxf").string(),
                      path("hatch.dxf").string()});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("warning: " + path("hatch.dxf").string() +
-                       ": skipped entities of kinds the host does not keep: 1 IMAGE"),
+                       ": skipped entities of kinds the host does not keep: 1 MESH"),
             std::string::npos)
       << r.err;
   EXPECT_NE(readFile(path("out.dxf")).find("\nLINE\n"), std::string::npos);

@@ -611,3 +611,17 @@ TEST_F(DxfIo, ObjectsComeBackNamingWhatIsStillThere) {
   ASSERT_TRUE(drawhost::readDxfText(saved, drawhost::database(again)).ok);
   EXPECT_EQ(drawhost::dxfText(drawhost::database(again)), saved);
 }
+
+TEST_F(DxfIo, AttributesKeepTheirExtendedData) {
+  const std::string blocks = "0\nBLOCK\n2\nTAG\n70\n2\n10\n0\n20\n0\n0\nATTDEF\n8\n0\n10\n0\n20\n0\n40\n1\n"
+                             "1\n\n3\nName\n2\nNAME\n70\n0\n0\nENDBLK\n";
+  const std::string entities = "0\nINSERT\n8\n0\n66\n1\n2\nTAG\n10\n5\n20\n5\n"
+                               "0\nATTRIB\n8\n0\n10\n5\n20\n5\n40\n1\n1\nB1\n2\nNAME\n70\n0\n"
+                               "1001\nSTRUCTKIT\n1000\nbeam mark\n1070\n2\n0\nSEQEND\n";
+  ASSERT_TRUE(drawhost::readDxfText(wrap("", entities, "", blocks), db_).ok);
+  const std::string saved = drawhost::dxfText(db_);
+  const size_t attribute = saved.find("\nATTRIB\n");
+  ASSERT_NE(attribute, std::string::npos);
+  EXPECT_NE(saved.find("1001\nSTRUCTKIT\n1000\nbeam mark\n1070\n2\n", attribute), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\n  2\nSTRUCTKIT\n"), std::string::npos);  // the application is listed
+}

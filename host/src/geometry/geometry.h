@@ -273,7 +273,9 @@ class SpatialIndex {
 //     points);
 //   - SOLID and TRACE: the polygon 10, 11, 13, 12 (their third and fourth corners are crossed),
 //     filled; 3DFACE: 10, 11, 12, 13, not filled;
-//   - LEADER: the path of its vertices 10;
+//   - LEADER: the path of its vertices 10; MLINE: that of its vertices 11;
+//   - IMAGE and WIPEOUT: the frame from the insertion point 10 along the pixel vectors 11 and
+//     12 for the size in pixels 13;
 //   - POLYLINE (3-D polylines and meshes, with their vertices behind (0, "VERTEX") groups): a
 //     3-D polyline's path, each face of a polyface mesh, the rows and columns of a polygon mesh;
 //   - XLINE and RAY: nothing (they have no ends); DIMENSION: nothing (its block draws it).

@@ -277,6 +277,32 @@ KeptOutline leader(Cursor& c) {
   return out;
 }
 
+// An image's or a wipeout's frame: from the insertion point 10 along the pixel vectors 11 and
+// 12, as many pixels as the size 13 gives.
+KeptOutline frame(Cursor& c) {
+  KeptOutline out;
+  AcGePoint3d p, u, v, size;
+  if (!(c.seek(10) && c.takePoint(10, p) && c.seek(11) && c.takePoint(11, u) && c.seek(12) &&
+        c.takePoint(12, v) && c.seek(13) && c.takePoint(13, size)))
+    return out;
+  const AcGePoint3d across(p.x + u.x * size.x, p.y + u.y * size.x, 0);
+  addPoint(out.points, p);
+  addPoint(out.points, across);
+  addPoint(out.points, {across.x + v.x * size.y, across.y + v.y * size.y, 0});
+  addPoint(out.points, {p.x + v.x * size.y, p.y + v.y * size.y, 0});
+  out.closed = true;
+  return out;
+}
+
+// A multiline's path through its vertices 11.
+KeptOutline multiline(Cursor& c) {
+  KeptOutline out;
+  AcGePoint3d p;
+  while (c.seek(11))
+    if (c.takePoint(11, p)) addPoint(out.points, p);
+  return out;
+}
+
 // The vertices of an old-style polyline kept whole: each behind its (0, "VERTEX") group, with
 // its flags 70 and, for a face record of a polyface mesh, its corner numbers 71 to 74.
 struct MeshVertex {
@@ -360,6 +386,8 @@ std::vector<KeptOutline> keptOutlines(std::string_view type, const KeptGroups& g
   else if (type == "SOLID" || type == "TRACE") out.push_back(corners(c, true));
   else if (type == "3DFACE") out.push_back(corners(c, false));
   else if (type == "LEADER") out.push_back(leader(c));
+  else if (type == "IMAGE" || type == "WIPEOUT") out.push_back(frame(c));
+  else if (type == "MLINE") out.push_back(multiline(c));
   else if (type == "POLYLINE") out = oldPolyline(groups);
   out.erase(std::remove_if(out.begin(), out.end(), [](const KeptOutline& o) { return o.points.empty(); }),
             out.end());

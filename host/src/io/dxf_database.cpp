@@ -509,10 +509,20 @@ DxfDrawing DatabaseExporter::tables() {
       if (code == 1001 && std::find(drawing.appIds.begin(), drawing.appIds.end(), value) == drawing.appIds.end())
         drawing.appIds.push_back(value);
   };
-  forEachEntity(db_->modelSpaceId(), [&](const AcDbEntity* entity) {
+  const auto addEntityApplications = [&](const AcDbEntity* entity) {
     addApplications(entity->fileGroups_);
     if (auto* kept = AcDbKeptEntity::cast(entity)) addApplications(kept->groups());
-  });
+    auto* reference = AcDbBlockReference::cast(entity);
+    const AcDbObjectIdArray attributes = reference ? reference->attributeIds() : AcDbObjectIdArray();
+    for (int i = 0; i < attributes.length(); ++i) {
+      AcDbEntity* attribute = nullptr;
+      if (acdbOpenAcDbEntity(attribute, attributes[i], AcDb::kForRead) != AcDb::kOk) continue;
+      addApplications(attribute->fileGroups_);
+      attribute->close();
+    }
+  };
+  forEachEntity(db_->modelSpaceId(), addEntityApplications);
+  forEachEntity(paperSpaceId(), addEntityApplications);
   forEachRecord<AcDbLinetypeTable>(db_, [&](AcDbSymbolTableRecord* record) {
     auto* linetype = AcDbLinetypeTableRecord::cast(record);
     if (!linetype) return;
@@ -587,22 +597,26 @@ DxfDrawing DatabaseExporter::tables() {
     for (const DxfEntity& e : definition.entities) {
       addApplications(e.fileGroups);
       addApplications(e.groups);
+      for (const DxfEntity& attribute : e.attributes) addApplications(attribute.fileGroups);
     }
   return drawing;
+}
+
+AcDbObjectId DatabaseExporter::paperSpaceId() const {
+  AcDbBlockTable* table = nullptr;
+  AcDbObjectId id;
+  if (db_->getSymbolTable(table, AcDb::kForRead) != AcDb::kOk) return id;
+  table->getAt(ACDB_PAPER_SPACE, id);
+  table->close();
+  return id;
 }
 
 void DatabaseExporter::modelSpace(const DxfEntityVisitor& visit) {
   forEachEntity(db_->modelSpaceId(),
                 [&](const AcDbEntity* entity) { exportEntity(entity, scratch_, visit); });
   // Paper space follows in the same section, each entity marked as paper space's.
-  AcDbBlockTable* table = nullptr;
-  if (db_->getSymbolTable(table, AcDb::kForRead) != AcDb::kOk) return;
-  AcDbObjectId paperSpace;
-  const bool found = table->getAt(ACDB_PAPER_SPACE, paperSpace) == AcDb::kOk;
-  table->close();
-  if (!found) return;
   exportingPaperSpace_ = true;
-  forEachEntity(paperSpace, [&](const AcDbEntity* entity) { exportEntity(entity, scratch_, visit); });
+  forEachEntity(paperSpaceId(), [&](const AcDbEntity* entity) { exportEntity(entity, scratch_, visit); });
   exportingPaperSpace_ = false;
 }
 

@@ -77,6 +77,7 @@ class DatabaseExporter {
 
  private:
   void exportEntity(const AcDbEntity* entity, DxfEntity& e, const DxfEntityVisitor& emit);
+  AcDbObjectId paperSpaceId() const;
 
   AcDbDatabase* db_;
   DxfEntity scratch_;  // reused from one entity to the next

@@ -542,14 +542,18 @@ bool newerVariable(std::string_view name) {
 }
 
 
-// Entity kinds kept as they are: they refer to nothing but layers, linetypes, text styles,
-// dimension styles and blocks by name, so their groups stay valid in the saved drawing (a
-// leader's handle of its annotation is optional and left out).
+// Entity kinds kept as they are. They refer to layers, linetypes, text styles, dimension styles
+// and blocks by name, and to objects by handle (an image to its definition, a multiline to its
+// style), which the writer gives their new values; a handle of another entity (a leader's
+// annotation) or of a table record (a viewport's frozen layers) is left out when saved.
 constexpr std::pair<std::string_view, std::string_view> kKeptKinds[] = {
     {"ELLIPSE", "AcDbEllipse"}, {"SPLINE", "AcDbSpline"}, {"HATCH", "AcDbHatch"},
     {"SOLID", "AcDbTrace"},     {"TRACE", "AcDbTrace"},   {"3DFACE", "AcDbFace"},
     {"XLINE", "AcDbXline"},     {"RAY", "AcDbRay"},       {"DIMENSION", "AcDbDimension"},
-    {"LEADER", "AcDbLeader"}};
+    {"LEADER", "AcDbLeader"},   {"MLINE", "AcDbMline"},   {"IMAGE", "AcDbRasterImage"},
+    {"WIPEOUT", "AcDbWipeout"}, {"TOLERANCE", "AcDbFcf"}, {"VIEWPORT", "AcDbViewport"},
+    {"3DSOLID", "AcDbModelerGeometry"}, {"BODY", "AcDbModelerGeometry"},
+    {"OLE2FRAME", "AcDbOle2Frame"}};
 
 bool isKeptKind(std::string_view type) {
   for (const auto& [kept, subclass] : kKeptKinds)
@@ -1284,7 +1288,7 @@ bool Reader::readAttributes(DxfEntity& insert) {
     const Point savedExtrusion = extrusion_;
     const bool savedPaperSpace = paperSpace_;
     extrusion_ = {0, 0, 1};
-    if (!readRecord([&](const Pair& p) { return readEntityPair(attribute, p); })) return false;
+    if (!readRecord([&](const Pair& p) { return readEntityPair(attribute, p); }, true)) return false;
     if (!applyExtrusion(attribute)) return false;
     extrusion_ = savedExtrusion;
     paperSpace_ = savedPaperSpace;
