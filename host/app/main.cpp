@@ -10,6 +10,7 @@
 // through a temporary file, so an error never leaves a half-written file behind.
 //
 // Exit status: 0 done, 1 a drawing, plug-in, script or output failed, 2 wrong arguments.
+#include <pthread.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -171,6 +172,32 @@ int run(const Options& options) {
 
 }  // namespace
 
+// Blocks nest as deep as a drawing likes and the walks through them recurse, each as deep as
+// the stack allows: the work runs on a thread with a stack of 1 GiB, whose pages the system
+// gives only as they are used.
+int runOnLargeStack(const Options& options) {
+  struct Work {
+    const Options* options;
+    int status = 1;
+  } work{&options};
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, std::size_t{1} << 30);
+  pthread_t thread;
+  const int created = pthread_create(
+      &thread, &attributes,
+      [](void* data) -> void* {
+        auto* w = static_cast<Work*>(data);
+        w->status = run(*w->options);
+        return nullptr;
+      },
+      &work);
+  pthread_attr_destroy(&attributes);
+  if (created != 0) return run(options);  // no room for it: the usual stack then
+  pthread_join(thread, nullptr);
+  return work.status;
+}
+
 int main(int argc, char** argv) {
   CLI::App app{
       "drawhost: the headless drawing host. Opens DRAWING.dxf (or a new drawing), loads the\n"
@@ -202,5 +229,5 @@ int main(int argc, char** argv) {
     return status == 0 ? 0 : 2;
   }
   drawhost::setProgramPath(programPath(argv[0]));
-  return run(options);
+  return runOnLargeStack(options);
 }

@@ -382,6 +382,29 @@ TEST_F(DrawhostProgram, RunsAPluginCommandFromAScriptAndSavesItsWork) {
   EXPECT_NE(report.find("errors 0\n"), std::string::npos) << report;
 }
 
+// A line inside 20,000 levels of blocks, far more than the usual stack holds walks for, is
+// drawn, picked and written back.
+TEST_F(DrawhostProgram, BlocksNestedTwentyThousandDeepAreDrawnAndPicked) {
+  constexpr int kLevels = 20000;
+  std::string drawing = "0\nSECTION\n2\nBLOCKS\n";
+  for (int i = 0; i < kLevels; ++i) {
+    drawing += "0\nBLOCK\n2\nB" + std::to_string(i) + "\n70\n0\n10\n0\n20\n0\n";
+    drawing += i + 1 < kLevels ? "0\nINSERT\n8\n0\n2\nB" + std::to_string(i + 1) + "\n10\n0\n20\n0\n"
+                               : std::string("0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n0\n");
+    drawing += "0\nENDBLK\n";
+  }
+  drawing += "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n2\nB0\n10\n100\n20\n0\n0\nENDSEC\n0\nEOF\n";
+  writeFile(path("deep.dxf"), drawing);
+  writeFile(path("pick.scr"), "HT_NPICK\npick 105,0\n");
+  const ProgramRun r = run({"--load", TEST_PLUGIN, "--script", path("pick.scr").string(), "--svg",
+                            path("deep.svg").string(), "--save", path("out.dxf").string(), path("deep.dxf").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("innermost: AcDbLine"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("containers " + std::to_string(kLevels)), std::string::npos) << r.out;
+  EXPECT_NE(readFile(path("deep.svg")).find("<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"0\""), std::string::npos);
+  EXPECT_NE(readFile(path("out.dxf")).find("\nB19999\n"), std::string::npos);
+}
+
 TEST_F(DrawhostProgram, ReadsActionsFromStandardInputWithoutAScript) {
   const ProgramRun r = run({"--load", TEST_PLUGIN, "--save", path("out.dxf").string()}, "HT_HELLO\n");
   ASSERT_EQ(r.status, 0) << r.err;

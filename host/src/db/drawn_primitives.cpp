@@ -8,6 +8,7 @@
 // allows (stackHasRoom); a block met again inside itself is not expanded.
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "db/db.h"
 #include "rx/rx.h"
@@ -40,24 +41,23 @@ void polylinePrims(const AcDbPolyline* pl, const AcGeMatrix3d& m, std::vector<Pr
   }
 }
 
-// Blocks being drawn on this thread, outermost first: a block met again inside itself is a
-// cycle and is not drawn again.
-thread_local std::vector<const AcDbStub*> gBlocksBeingDrawn;
+// Blocks being drawn on this thread: a block met again inside itself is a cycle and is not
+// drawn again.
+thread_local std::unordered_set<const AcDbStub*> gBlocksBeingDrawn;
 
 void blockReferencePrims(const AcDbBlockReference* ref, const AcGeMatrix3d& m,
                          std::vector<Prim>& out, int depth) {
   AcGeMatrix3d inner = m * ref->blockTransform();
   const AcDbStub* block = ref->blockTableRecord().stub();
-  const bool cycle = std::find(gBlocksBeingDrawn.begin(), gBlocksBeingDrawn.end(), block) !=
-                     gBlocksBeingDrawn.end();
+  const bool cycle = gBlocksBeingDrawn.count(block) > 0;
   if (AcDbEntityList* list = blockEntities(const_cast<AcDbStub*>(block)); list && !cycle) {
-    gBlocksBeingDrawn.push_back(block);
+    gBlocksBeingDrawn.insert(block);
     for (AcDbStub* s : list->entities) {
       auto* child = static_cast<AcDbEntity*>(s->object);
       if (child->isErased() || AcDbAttributeDefinition::cast(child)) continue;
       collectPrims(child, inner, out, depth + 1);
     }
-    gBlocksBeingDrawn.pop_back();
+    gBlocksBeingDrawn.erase(block);
   }
   for (AcDbStub* s : ref->attributes_) {
     auto* att = static_cast<AcDbAttribute*>(s->object);

@@ -14,6 +14,7 @@
 // Invariants: see db.h. `summaryCurrent` is false whenever an entity of the
 // block, or of a block it references, changed since the summary was taken.
 #include <algorithm>
+#include <unordered_set>
 
 #include "db/db.h"
 #include "rx/rx.h"
@@ -48,7 +49,11 @@ Box boxOf(const AcDbEntity* ent, int depth, std::vector<Prim>& scratch) {
   auto* ref = AcDbBlockReference::cast(ent);
   if (ref && stackHasRoom()) {
     Summary summary = summaryOf(ref->blockTableRecord().stub(), depth + 1);
-    if (summary.expanded > kExactExpansionLimit) {
+    // The block's box moved and scaled along the axes is the content's box exactly; turned, it
+    // is only a bound, taken when the content is too large to look at.
+    const AcGeMatrix3d m = ref->blockTransform();
+    const bool alongAxes = m.entry[0][1] == 0 && m.entry[1][0] == 0;
+    if (alongAxes || summary.expanded > kExactExpansionLimit) {
       box = transformedBox(*summary.extents, ref->blockTransform());
       for (AcDbStub* a : ref->attributes_)
         if (!a->object->isErased())
@@ -110,7 +115,7 @@ Summary summaryOf(AcDbStub* block, int depth) {
 
 // Blocks already handled in one change, so that a change spreads to each
 // block's references once.
-using Visited = std::vector<const AcDbStub*>;
+using Visited = std::unordered_set<const AcDbStub*>;
 
 void contentChanged(AcDbStub* block, Visited& visited, int depth);
 
@@ -144,10 +149,14 @@ void changed(AcDbStub* stub, Visited& visited, int depth) {
 void contentChanged(AcDbStub* block, Visited& visited, int depth) {
   AcDbEntityList* list = listOf(block);
   if (!list) return;
+  // A summary already out of date has had nothing computed from it since it went out of date
+  // (computing a box of a reference brings it up to date): what depends on it knows already.
+  // Without this, filling a chain of nested blocks from the inside out would go up the chain
+  // at every entity.
+  const bool wasCurrent = list->summaryCurrent;
   list->summaryCurrent = false;
-  if (list->references.empty()) return;
-  if (std::find(visited.begin(), visited.end(), block) != visited.end()) return;
-  visited.push_back(block);
+  if (!wasCurrent || list->references.empty()) return;
+  if (!visited.insert(block).second) return;
   std::vector<AcDbStub*> references(list->references.begin(), list->references.end());
   for (AcDbStub* r : references) {
     auto* ref = AcDbBlockReference::cast(r->object);

@@ -10,6 +10,7 @@
 // its block, with the pick box taken into block space.
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "db/db.h"
 #include "editor/editor.h"
@@ -38,11 +39,10 @@ double pickDistance(AcDbStub* stub, const AcGeMatrix3d& m, const AcGePoint3d& pt
   if (--gPickBudget < 0) return 1e300;
   auto* ent = static_cast<AcDbEntity*>(stub->object);
   auto* ref = AcDbBlockReference::cast(ent);
-  // Blocks being looked into, outermost first: one met again inside itself is a cycle.
-  thread_local std::vector<const AcDbStub*> blocksOpen;
+  // Blocks being looked into: one met again inside itself is a cycle.
+  thread_local std::unordered_set<const AcDbStub*> blocksOpen;
   const AcDbStub* block = ref ? ref->blockTableRecord().stub() : nullptr;
-  if (!ref || !stackHasRoom() ||
-      std::find(blocksOpen.begin(), blocksOpen.end(), block) != blocksOpen.end()) {
+  if (!ref || !stackHasRoom() || blocksOpen.count(block)) {
     scratch.clear();
     collectPrims(ent, m, scratch, depth);
     double best = 1e300;
@@ -70,9 +70,9 @@ double pickDistance(AcDbStub* stub, const AcGeMatrix3d& m, const AcGePoint3d& pt
   std::vector<AcDbStub*> children;
   entitiesMeeting(ref->blockTableRecord().stub(), transformedBox(pickBox(pt, tol), inner.inverse()),
                   children);
-  blocksOpen.push_back(block);
+  blocksOpen.insert(block);
   for (AcDbStub* child : children) consider(child, inner);
-  blocksOpen.pop_back();
+  blocksOpen.erase(block);
   for (AcDbStub* att : ref->attributes_)
     if (!static_cast<AcDbAttribute*>(att->object)->isInvisible()) consider(att, m);
   return best;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <unordered_set>
 
 #include "geometry/geometry.h"
 #include "rx/rx.h"
@@ -317,12 +318,11 @@ class SvgWriter {
     const std::string& layer = effectiveLayer(e, context);
     const auto found = blocks_.find(nameKey(e.block));
     // Nesting goes as deep as the stack allows; a block inside itself is not drawn again.
-    const bool cycle = found != blocks_.end() &&
-                       std::find(open_.begin(), open_.end(), found->second) != open_.end();
+    const bool cycle = found != blocks_.end() && open_.count(found->second) > 0;
     if (found != blocks_.end() && !cycle && hostimpl::stackHasRoom() &&
         expanded_ < kMaxExpandedEntities) {
       const DxfBlockDefinition& block = *found->second;
-      open_.push_back(&block);
+      open_.insert(&block);
       Context inner;
       inner.layer = layer;
       inner.colour = resolvedColour(e, context);
@@ -341,7 +341,7 @@ class SvgWriter {
         if (++expanded_ > kMaxExpandedEntities) break;
         drawEntity(child, inner, out);
       }
-      open_.pop_back();
+      open_.erase(&block);
       if (out.size() == contentStart) {
         out.resize(groupStart);
       } else {
@@ -387,7 +387,7 @@ class SvgWriter {
   std::map<std::string, const DxfBlockDefinition*> blocks_;
   double minX_ = 1e300, minY_ = 1e300, maxX_ = -1e300, maxY_ = -1e300;
   long expanded_ = 0;  // entities drawn from block definitions so far
-  std::vector<const DxfBlockDefinition*> open_;  // blocks being drawn, outermost first
+  std::unordered_set<const DxfBlockDefinition*> open_;  // blocks being drawn
 };
 
 }  // namespace
