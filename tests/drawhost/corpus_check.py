@@ -1,13 +1,17 @@
 """Loads and saves every drawing of a corpus with drawhost and compares before and after with ezdxf.
 
-    /usr/bin/python3 corpus_check.py DRAWHOST WORKDIR [--every N] [--make-ezdxf] PATH...
+    /usr/bin/python3 corpus_check.py DRAWHOST WORKDIR [--every N] [--make-ezdxf]
+        [--layer-tool PLUGIN] PATH...
 
 PATH is a drawing or a folder searched for *.dxf. --every N takes every Nth drawing found;
 --make-ezdxf adds drawings ezdxf writes with every entity kind it can make, in releases 2000
 and 2018. For each drawing the saved one must audit clean, and hold the same entities of the
 kinds the host keeps (by type and layer), the same header variables a release-2000 drawing
-holds and the same text styles. What the host does not keep is counted, not failed. The last
-line is "ok" or "FAILED"; the exit status says the same.
+holds and the same text styles, table records, paper space, groups and records of data. What the
+host does not keep is counted, not failed. With --layer-tool, each drawing ezdxf made is also run
+through the layer tool's LAYER_CLEAR on layer B: exactly B's entities and B go, and the group
+that held one of them keeps its other member. The last line is "ok" or "FAILED"; the exit status
+says the same.
 """
 import math
 import os
@@ -166,7 +170,7 @@ def make_ezdxf_drawings(folder):
         m.add_image(doc.add_image_def("plan.png", size_in_pixel=(640, 480)), insert=(0, 0), size_in_units=(6.4, 4.8))
         m.add_mline([(0, 0), (10, 0), (10, 10)])
         m.add_wipeout([(0, 0), (2, 0), (2, 2)])
-        doc.groups.new("BEAMS").extend([line, m.add_line((0, 2), (10, 2), dxfattribs={"layer": "B"})])
+        doc.groups.new("BEAMS").extend([line, m.add_line((0, 20), (10, 20), dxfattribs={"layer": "B"})])
         line.new_extension_dict().add_xrecord("STRUCTKIT_DATA").reset([(1, "KL1 300x600"), (40, 3.5)])
         doc.rootdict.add_new_dict("STRUCTKIT").add_xrecord("SETTINGS").reset([(1, "HRB400"), (70, 2)])
         path = os.path.join(folder, f"ezdxf-{version}.dxf")
@@ -254,9 +258,36 @@ def check(drawhost, source, saved, totals):
     return problems
 
 
+def check_layer_clear(drawhost, layer_tool, source, work):
+    """LAYER_CLEAR picked on layer B's line at (5, 20): B's entities and B go, nothing else."""
+    script, saved = os.path.join(work, "clear.scr"), os.path.join(work, "cleared.dxf")
+    with open(script, "w") as f:
+        f.write("LAYER_CLEAR\npick 5,20\n")
+    result = subprocess.run([drawhost, "--load", layer_tool, "--script", script, "--save", saved, source],
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True, errors="replace")
+    if result.returncode != 0:
+        return [f"LAYER_CLEAR failed: {result.stderr.strip()[-200:]}"]
+    before, after = ezdxf.readfile(source), ezdxf.readfile(saved)
+    problems = []
+    audit = after.audit()
+    if audit.errors or audit.fixes:
+        problems.append(f"after LAYER_CLEAR audit: {len(audit.errors)} errors, {len(audit.fixes)} fixes")
+    expected = Counter((kind(e), e.dxf.layer) for e in before.modelspace() if kind(e) in KEPT and e.dxf.layer != "B")
+    got = Counter((kind(e), e.dxf.layer) for e in after.modelspace())
+    if expected != got:
+        problems.append(f"after LAYER_CLEAR entities differ: {sorted((expected - got).items())[:3]} / "
+                        f"{sorted((got - expected).items())[:3]}")
+    if after.layers.has_entry("B"):
+        problems.append("after LAYER_CLEAR layer B is still there")
+    groups = {name: sorted((e.dxftype(), e.dxf.layer) for e in group) for name, group in after.groups}
+    if groups.get("BEAMS") != [("LINE", "A")]:
+        problems.append(f"after LAYER_CLEAR the group holds {groups.get('BEAMS')}")
+    return problems
+
+
 def main(argv):
     drawhost, work = argv[1], argv[2]
-    every, make, paths = 1, False, []
+    every, make, layer_tool, paths = 1, False, None, []
     rest = argv[3:]
     while rest:
         arg = rest.pop(0)
@@ -264,6 +295,8 @@ def main(argv):
             every = int(rest.pop(0))
         elif arg == "--make-ezdxf":
             make = True
+        elif arg == "--layer-tool":
+            layer_tool = rest.pop(0)
         else:
             paths.append(arg)
     os.makedirs(work, exist_ok=True)
@@ -276,8 +309,8 @@ def main(argv):
             drawings += sorted(found)[::every]
         elif os.path.exists(path):
             drawings.append(path)
-    if make:
-        drawings += make_ezdxf_drawings(work)
+    made = make_ezdxf_drawings(work) if make else []
+    drawings += made
     totals = {"refused": 0, "unreadable by ezdxf": 0, "entities": 0, "header variables": 0, "xdata groups": 0,
               "text styles": 0, "paper-space entities": 0, "dimension styles, views and UCS": 0,
               "groups and data records": 0,
@@ -285,6 +318,8 @@ def main(argv):
     failed = 0
     for i, source in enumerate(drawings):
         problems = check(drawhost, source, os.path.join(work, f"saved-{i}.dxf"), totals)
+        if layer_tool and source in made:
+            problems += check_layer_clear(drawhost, layer_tool, source, work)
         if problems:
             failed += 1
             print(f"{source}: " + "; ".join(problems))
