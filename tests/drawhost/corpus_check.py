@@ -96,7 +96,7 @@ def header_vars(path):
 def table_records(doc):
     """Dimension styles, views and UCS by table and name, with their attributes other than handles."""
     out = {}
-    for table in (doc.dimstyles, doc.views, doc.ucs):
+    for table in (doc.dimstyles, doc.views, doc.ucs, doc.viewports):
         for record in table:
             attribs = record.dxf.all_existing_dxf_attribs()
             out[(record.dxftype(), record.dxf.name.upper())] = {

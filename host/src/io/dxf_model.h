@@ -60,7 +60,7 @@ struct DxfTextStyle {
   std::string bigFont;
 };
 
-// A record of a table the host does not use itself (DIMSTYLE, VIEW, UCS), kept to be written
+// A record of a table the host does not use itself (DIMSTYLE, VIEW, UCS, VPORT), kept to be written
 // back: its subclass and its groups after it, in file order (texts in GBK). Groups that name
 // other objects by handle are not among them; the text style and blocks a dimension style names
 // that way are kept by name, to be given their new handles.

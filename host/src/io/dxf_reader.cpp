@@ -874,7 +874,7 @@ bool Reader::readTable(std::string_view tableName) {
     else if (tableName == "LTYPE" && word == "LTYPE") ok = readLinetype();
     else if (tableName == "STYLE" && word == "STYLE") ok = readTextStyle();
     else if (tableName == "APPID" && word == "APPID") ok = readAppId();
-    else if (tableName == word && (word == "DIMSTYLE" || word == "VIEW" || word == "UCS"))
+    else if (tableName == word && (word == "DIMSTYLE" || word == "VIEW" || word == "UCS" || word == "VPORT"))
       ok = readKeptRecord(word);
     else if (tableName == "BLOCK_RECORD" && word == "BLOCK_RECORD") ok = readBlockRecord();
     else ok = readRecord([](const Pair&) { return true; });
@@ -917,6 +917,7 @@ bool Reader::readKeptRecord(std::string_view table) {
   if (record.subclass.empty())  // release-12 files have no subclass markers
     record.subclass = table == "DIMSTYLE" ? "AcDbDimStyleTableRecord"
                       : table == "VIEW"   ? "AcDbViewTableRecord"
+                      : table == "VPORT"  ? "AcDbViewportTableRecord"
                                           : "AcDbUCSTableRecord";
   keptRecords_.push_back({std::move(record), std::move(handles)});
   return true;

@@ -194,16 +194,22 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
   pair(0, "SECTION");
   pair(2, "TABLES");
 
-  beginTable("VPORT", kViewportTable, 1);
-  beginRecord("VPORT", kViewportTable, "AcDbViewportTableRecord");
-  pair(2, "*Active");
-  integer(70, 0);
-  point(10, {0, 0, 0}, false);
-  point(11, {1, 1, 0}, false);
-  point(12, {0, 0, 0}, false);
-  pair(40, 1000.0);
-  pair(41, 1.5);
-  pair(0, "ENDTAB");
+  // The drawing's viewports, or one of the writer's own.
+  if (std::any_of(tables.tableRecords.begin(), tables.tableRecords.end(),
+                  [](const DxfTableRecord& r) { return r.table == "VPORT"; })) {
+    writeKeptTable("VPORT", kViewportTable, tables.tableRecords);
+  } else {
+    beginTable("VPORT", kViewportTable, 1);
+    beginRecord("VPORT", kViewportTable, "AcDbViewportTableRecord");
+    pair(2, "*Active");
+    integer(70, 0);
+    point(10, {0, 0, 0}, false);
+    point(11, {1, 1, 0}, false);
+    point(12, {0, 0, 0}, false);
+    pair(40, 1000.0);
+    pair(41, 1.5);
+    pair(0, "ENDTAB");
+  }
 
   std::vector<DxfLinetype> linetypes = {{"ByBlock", "", {}}, {"ByLayer", "", {}},
                                         {"Continuous", "Solid line", {}}};
@@ -353,10 +359,12 @@ void DxfWriter::writeBlockRecords(Handle table, const DxfTables& tables) {
 void DxfWriter::writeKeptTable(const char* name, Handle table, const std::vector<DxfTableRecord>& records) {
   const bool dimensionStyles = std::string_view(name) == "DIMSTYLE";
   std::vector<const DxfTableRecord*> mine;
+  // Names are unique, but for viewports: tiled windows are several records named *Active.
+  const bool repeatable = std::string_view(name) == "VPORT";
   for (const DxfTableRecord& record : records)
-    if (record.table == name && std::none_of(mine.begin(), mine.end(), [&](const DxfTableRecord* r) {
+    if (record.table == name && (repeatable || std::none_of(mine.begin(), mine.end(), [&](const DxfTableRecord* r) {
           return sameName(r->name, record.name);
-        }))
+        })))
       mine.push_back(&record);
   const bool hasStandard = std::any_of(mine.begin(), mine.end(),
                                        [](const DxfTableRecord* r) { return sameName(r->name, "Standard"); });
