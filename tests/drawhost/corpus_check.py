@@ -258,6 +258,14 @@ def check(drawhost, source, saved, totals):
     return problems
 
 
+def check_saved_again(drawhost, saved, work):
+    """A saved drawing saved again is the same file, byte for byte."""
+    again = os.path.join(work, "saved-again.dxf")
+    subprocess.run([drawhost, "--save", again, saved], stdin=subprocess.DEVNULL, capture_output=True)
+    with open(saved, "rb") as a, open(again, "rb") as b:
+        return [] if a.read() == b.read() else ["saved again, the file differs"]
+
+
 def check_layer_clear(drawhost, layer_tool, source, work):
     """LAYER_CLEAR picked on layer B's line at (5, 20): B's entities and B go, nothing else."""
     script, saved = os.path.join(work, "clear.scr"), os.path.join(work, "cleared.dxf")
@@ -318,6 +326,8 @@ def main(argv):
     failed = 0
     for i, source in enumerate(drawings):
         problems = check(drawhost, source, os.path.join(work, f"saved-{i}.dxf"), totals)
+        if source in made:
+            problems += check_saved_again(drawhost, os.path.join(work, f"saved-{i}.dxf"), work)
         if layer_tool and source in made:
             problems += check_layer_clear(drawhost, layer_tool, source, work)
         if problems:

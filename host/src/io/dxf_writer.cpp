@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 
 #include "io/acis_text.h"
 #include "io/dxf_text.h"
@@ -60,18 +61,15 @@ DxfWriter::DxfWriter(const DxfTables& tables) {
   out_.reserve(1 << 16);
   currentLayer_ = tables.currentLayer.empty() ? "0" : tables.currentLayer;
   objects_ = tables.objects;
-  // Kept objects get their handles first: entities name their extension dictionaries. The
-  // root and the group dictionary keep the fixed handles the writer gives its own.
+  // The root and the group dictionary keep the fixed handles the writer gives its own; the
+  // other kept objects get theirs when first named (by an entity), or when written.
+  for (const DxfObject& object : objects_.objects) keptObjects_.insert(object.handle);
   if (!objects_.root.empty()) objectHandles_[objects_.root] = kRootDictionary;
   for (const auto& [name, handle] : objects_.rootEntries)
-    if (sameName(name, "ACAD_GROUP") && ownGroupDictionary_ &&
-        std::any_of(objects_.objects.begin(), objects_.objects.end(),
-                    [&](const DxfObject& o) { return o.handle == handle; })) {
+    if (sameName(name, "ACAD_GROUP") && ownGroupDictionary_ && keptObjects_.count(handle)) {
       objectHandles_[handle] = kGroupDictionary;
       ownGroupDictionary_ = false;
     }
-  for (const DxfObject& object : objects_.objects)
-    if (!objectHandles_.count(object.handle)) objectHandles_[object.handle] = next();
   writeClassesAndTables(tables);
 }
 
@@ -334,6 +332,12 @@ void DxfWriter::assignBlockRecords(const DxfTables& tables) {
   }
 }
 
+DxfWriter::Handle DxfWriter::objectHandle(const std::string& handle) {
+  const auto found = objectHandles_.find(handle);
+  if (found != objectHandles_.end()) return found->second;
+  return keptObjects_.count(handle) ? objectHandles_[handle] = next() : 0;
+}
+
 DxfWriter::Handle DxfWriter::newHandle(const std::string& handle) const {
   for (const auto* map : {&objectHandles_, &entityHandles_, &blockRecordHandles_}) {
     const auto found = map->find(handle);
@@ -485,14 +489,12 @@ void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, 
   pair(0, type);
   handle(5, self);
   if (!e.fileHandle.empty()) entityHandles_[e.fileHandle] = self;
-  if (!e.extensionDictionary.empty()) {
-    const auto dictionary = objectHandles_.find(e.extensionDictionary);
-    if (dictionary != objectHandles_.end()) {
+  if (!e.extensionDictionary.empty())
+    if (const Handle dictionary = objectHandle(e.extensionDictionary)) {
       pair(102, "{ACAD_XDICTIONARY");
-      handle(360, dictionary->second);
+      handle(360, dictionary);
       pair(102, "}");
     }
-  }
   handle(330, owner);
   pair(100, "AcDbEntity");
   if (e.paperSpace) integer(67, 1);
@@ -563,7 +565,8 @@ void DxfWriter::writeEntity(const DxfEntity& e, Handle owner) {
         } else if (code == 8 && following) {
           text(8, e.layer.empty() ? std::string_view("0") : e.layer);  // wherever the polyline went
         } else if (isHandleCode(code)) {
-          if (const Handle named = newHandle(value)) handle(code, named);  // else it is gone
+          const Handle object = objectHandle(value);
+          if (const Handle named = object ? object : newHandle(value)) handle(code, named);  // else gone
         } else if (isTextCode(code)) {
           text(code, value);
         } else {
@@ -748,23 +751,26 @@ std::string layoutBlock(const DxfObject& object) {
 }  // namespace
 
 // Which kept objects are written: those whose owner is written (the root, an entity, another
-// written object), through any chain; a layout also needs its block. The others lose their
-// handles, so that nothing names them.
+// written object), through any chain; a layout also needs its block. The written ones that have
+// no handle yet get theirs in file order; the others lose theirs, so that nothing names them.
 void DxfWriter::writeKeptObjects() {
-  std::unordered_map<std::string, Handle> candidates;
-  candidates.swap(objectHandles_);
-  if (!objects_.root.empty()) objectHandles_[objects_.root] = kRootDictionary;
+  std::unordered_set<std::string> written;
+  if (!objects_.root.empty()) written.insert(objects_.root);
   for (bool grown = true; grown;) {
     grown = false;
     for (const DxfObject& object : objects_.objects) {
-      if (objectHandles_.count(object.handle) || !candidates.count(object.handle)) continue;
+      if (written.count(object.handle)) continue;
       const std::string owner = ownerOf(object);
-      if (owner != "0" && newHandle(owner) == 0) continue;
+      const bool ownerWritten = owner == "0" || written.count(owner) || entityHandles_.count(owner);
+      if (!ownerWritten) continue;
       if (object.type == "LAYOUT" && blockRecordHandles_.count(layoutBlock(object)) == 0) continue;
-      objectHandles_[object.handle] = candidates[object.handle];
+      written.insert(object.handle);
       grown = true;
     }
   }
+  for (const DxfObject& object : objects_.objects)
+    if (written.count(object.handle)) objectHandle(object.handle);
+  std::erase_if(objectHandles_, [&](const auto& entry) { return !written.count(entry.first); });
 }
 
 // An object with the new handles; a dictionary entry whose object is gone goes with its name.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -109,6 +110,8 @@ class DxfWriter {
   // The new handle of what the file named by `handle`: a kept object that is written, an entity
   // written before, or a block record; 0 when the drawing no longer has it.
   Handle newHandle(const std::string& handle) const;
+  // The new handle of a kept object, given now if it has none yet; 0 for anything else.
+  Handle objectHandle(const std::string& handle);
   void writeKeptObjects();
   void writeKeptObject(const DxfObject& object);
   void writeBlockRecords(Handle table, const DxfTables& tables);
@@ -138,6 +141,7 @@ class DxfWriter {
   // New handles by the file's: of the kept objects that are written, of the entities written so
   // far, of the block records.
   std::unordered_map<std::string, Handle> objectHandles_, entityHandles_, blockRecordHandles_;
+  std::unordered_set<std::string> keptObjects_;  // the file's handles of the kept objects
   Handle modelSpaceRecord_ = 0;
   Handle paperSpaceRecord_ = 0;
   Handle currentOwner_ = 0;
