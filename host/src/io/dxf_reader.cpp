@@ -341,6 +341,7 @@ class Reader {
   bool readRegionData(DxfEntity& region);
   bool readKeptEntity(std::string_view type);
   void keepGroup(const Pair& p, std::vector<DxfGroup>& groups);
+  std::string keptValue(const Pair& p);
   bool sendKeptPolyline(std::vector<DxfGroup> groups);
   void fixText(std::string& text);
   void countSkipped(std::string_view type) { ++skipped_[std::string(type)]; }
@@ -541,7 +542,6 @@ bool newerVariable(std::string_view name) {
   return newer.count(name) > 0;
 }
 
-
 // Entity kinds kept as they are. They refer to layers, linetypes, text styles, dimension styles
 // and blocks by name, and to objects by handle (an image to its definition, a multiline to its
 // style), which the writer gives their new values; a handle of another entity (a leader's
@@ -648,8 +648,6 @@ void Reader::fixText(std::string& text) {
   text::collapseUnicodeEscapes(text);
 }
 
-// Dictionaries and data records are kept until the section ends; then the layer states are
-// found through them. Every other object is passed over.
 bool Reader::readClassesSection() {
   Pair pair;
   while (tokens_.next(pair)) {
@@ -663,7 +661,8 @@ bool Reader::readClassesSection() {
   return tokens_.failed() ? false : expectEndOfData("the CLASSES section");
 }
 
-// Every object is read whole; dictionaries and records also feed the layer states.
+// Every object is read whole. Dictionaries and data records are also kept apart until the
+// section ends, when the layer states are found through them.
 bool Reader::readObjectsSection() {
   Pair pair;
   while (tokens_.next(pair)) {
@@ -696,13 +695,7 @@ bool Reader::readObjectsSection() {
         entries.emplace_back(std::exchange(name, std::string()), upperHandle(value));
       else if (xrecord && pair.code == 100) inData = true;
       else if (xrecord && inData) data.emplace_back(pair.code, std::string(pair.value));
-      if (isHandleCode(pair.code) || pair.code == 330) {
-        object.groups.emplace_back(pair.code, upperHandle(value));
-      } else {
-        const bool isText = typeOfCode(pair.code) == ValueType::String;
-        object.groups.emplace_back(pair.code, isText ? std::string(pair.value) : value);
-        if (isText) fixText(object.groups.back().second);
-      }
+      object.groups.emplace_back(pair.code, keptValue(pair));
     }
     if (tokens_.failed()) return false;
     if (dictionary) dictionaries_[object.handle] = std::move(entries);
@@ -890,26 +883,15 @@ bool Reader::readKeptRecord(std::string_view table) {
   DxfTableRecord record;
   record.table = std::string(table);
   std::vector<std::pair<int, std::string>> handles;
-  bool inGroup = false;  // inside "102 {..." ... "102 }"
   if (!readRecord([&](const Pair& p) {
-        if (p.code == 102) {
-          inGroup = trimSpaces(p.value).substr(0, 1) == "{";
-          return true;
-        }
-        if (inGroup || p.code == 5 || p.code == 105 || p.code == 330) return true;
         if (p.code == 100) {
           if (trimSpaces(p.value) != "AcDbSymbolTableRecord") record.subclass = std::string(trimSpaces(p.value));
-          return true;
+        } else if (table == "DIMSTYLE" && p.code >= 340 && p.code <= 344) {
+          handles.emplace_back(p.code, keptValue(p));
+        } else if (p.code != 105) {
+          keepGroup(p, record.groups);
+          if (p.code == 2 && !record.groups.empty()) record.name = record.groups.back().second;
         }
-        if (isHandleCode(p.code)) {
-          if (table == "DIMSTYLE" && p.code >= 340 && p.code <= 344)
-            handles.emplace_back(p.code, std::string(trimSpaces(p.value)));
-          return true;
-        }
-        std::string value(typeOfCode(p.code) == ValueType::String ? p.value : trimSpaces(p.value));
-        if (typeOfCode(p.code) == ValueType::String) fixText(value);
-        if (p.code == 2) record.name = value;
-        record.groups.emplace_back(p.code, std::move(value));
         return true;
       }))
     return false;
@@ -1220,14 +1202,7 @@ bool Reader::readKeptEntity(std::string_view type) {
         // its boundary curves are not: it no longer follows them).
         if (p.code == 1005 || (hatch && isHandleCode(p.code))) return true;
         if (p.code == 330 && !entitySubclass) return true;  // its owner: the writer's
-        if (isHandleCode(p.code)) {
-          entity_.groups.emplace_back(p.code, upperHandle(std::string(trimSpaces(p.value))));
-          return true;
-        }
-        std::string value(typeOfCode(p.code) == ValueType::String ? p.value : trimSpaces(p.value));
-        if (hatch && (p.code == 97 || p.code == 71)) value = "0";
-        if (typeOfCode(p.code) == ValueType::String) fixText(value);
-        entity_.groups.emplace_back(p.code, std::move(value));
+        entity_.groups.emplace_back(p.code, hatch && (p.code == 97 || p.code == 71) ? "0" : keptValue(p));
         return true;
       },
                   true))
@@ -1247,9 +1222,19 @@ bool Reader::readKeptEntity(std::string_view type) {
 // Keeps a group of a kept record: not the handles, which the host gives anew.
 void Reader::keepGroup(const Pair& p, std::vector<DxfGroup>& groups) {
   if (p.code == 5 || p.code == 330 || isHandleCode(p.code)) return;
-  std::string value(typeOfCode(p.code) == ValueType::String ? p.value : trimSpaces(p.value));
-  if (typeOfCode(p.code) == ValueType::String) fixText(value);
-  groups.emplace_back(p.code, std::move(value));
+  groups.emplace_back(p.code, keptValue(p));
+}
+
+// A group's value as kept: a text converted to GBK, a handle in upper case, a number as the
+// file wrote it.
+std::string Reader::keptValue(const Pair& p) {
+  if (typeOfCode(p.code) == ValueType::String && !isHandleCode(p.code)) {
+    std::string text(p.value);
+    fixText(text);
+    return text;
+  }
+  std::string value(trimSpaces(p.value));
+  return isHandleCode(p.code) || p.code == 330 ? upperHandle(std::move(value)) : value;
 }
 
 bool Reader::sendKeptPolyline(std::vector<DxfGroup> groups) {
