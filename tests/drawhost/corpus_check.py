@@ -167,6 +167,7 @@ def make_ezdxf_drawings(folder):
         m.add_blockref("TAG", (20, 20)).add_auto_attribs({"NAME": "B1"})
         doc.layout().add_line((0, 0), (1, 1))
         doc.layout().add_viewport(center=(100, 100), size=(200, 150), view_center_point=(0, 0), view_height=50)
+        doc.layouts.new("Sheet2").add_circle((5, 5), 2, dxfattribs={"layer": "A"})
         m.add_image(doc.add_image_def("plan.png", size_in_pixel=(640, 480)), insert=(0, 0), size_in_units=(6.4, 4.8))
         m.add_mline([(0, 0), (10, 0), (10, 10)])
         m.add_wipeout([(0, 0), (2, 0), (2, 2)])
@@ -216,15 +217,16 @@ def check(drawhost, source, saved, totals):
     if xdata_before != xdata_after:
         problems.append("extended data differs")
     totals["xdata groups"] += sum(xdata_before.values())
-    # Paper space: the first layout's entities are kept, other layouts' are not.
-    paper_before = Counter((kind(e), e.dxf.layer) for e in before.layouts.active_layout() if kind(e) in KEPT)
-    paper_after = Counter((kind(e), e.dxf.layer) for e in after.layouts.active_layout())
-    if paper_before != paper_after and not refused:
-        problems.append(f"paper space differs: {sorted((paper_before - paper_after).items())[:3]}")
-    totals["paper-space entities"] += sum(paper_before.values())
-    first_layout = before.layouts.active_layout().name
-    totals["lost"]["entities of other layouts"] += sum(
-        len(l) for l in before.layouts if l.name not in ("Model", first_layout))
+    # Paper space: every layout with its entities.
+    for layout in before.layouts:
+        if layout.name == "Model":
+            continue
+        paper_before = Counter((kind(e), e.dxf.layer) for e in layout if kind(e) in KEPT)
+        paper_after = (Counter((kind(e), e.dxf.layer) for e in after.layouts.get(layout.name))
+                       if layout.name in after.layouts else Counter())
+        if paper_before != paper_after and not refused:
+            problems.append(f"layout {layout.name} differs: {sorted((paper_before - paper_after).items())[:3]}")
+        totals["paper-space entities"] += sum(paper_before.values())
     records_before, records_after = table_records(before), table_records(after)
     differing = [k for k, v in records_before.items() if k not in records_after or not same_dict(v, records_after[k])]
     if differing:

@@ -464,17 +464,17 @@ TEST_F(DxfIo, RegionDataFromElsewhereIsKeptAsItWas) {
 }
 
 // Paper space: entities marked 67 in the entities section and those of the first layout's
-// block go to the paper-space block, and are saved there again; other layouts' are counted.
-TEST_F(DxfIo, PaperSpaceIsKeptAndOtherLayoutsAreCounted) {
+// block go to the paper-space block, and are saved there again; another layout's block is kept
+// as a block.
+TEST_F(DxfIo, PaperSpaceAndOtherLayoutsAreKept) {
   const std::string line = "0\nLINE\n8\n0\n67\n1\n10\n0\n20\n0\n11\n1\n21\n1\n";
   const std::string blocks = "0\nBLOCK\n2\n*Paper_Space\n70\n0\n10\n0\n20\n0\n" +
                              std::string("0\nCIRCLE\n8\n0\n10\n0\n20\n0\n40\n2\n0\nENDBLK\n") +
                              "0\nBLOCK\n2\n*Paper_Space0\n70\n0\n10\n0\n20\n0\n" + line + "0\nENDBLK\n";
   drawhost::ReadReport report;
   ASSERT_TRUE(drawhost::readDxfText(wrap("", line + "0\nPOINT\n8\n0\n10\n5\n20\n5\n", "", blocks), db_, &report).ok);
-  ASSERT_EQ(report.warnings.size(), 1u);
-  EXPECT_NE(report.warnings[0].find("skipped 1 entities of paper-space layouts other than the first"),
-            std::string::npos);
+  EXPECT_TRUE(report.warnings.empty());
+  EXPECT_EQ(census(blockNamed("*Paper_Space0")), (std::map<std::string, int>{{"AcDbLine", 1}}));
   const std::map<std::string, int> paper{{"AcDbCircle", 1}, {"AcDbLine", 1}};
   EXPECT_EQ(census(blockNamed(ACDB_PAPER_SPACE)), paper);
   EXPECT_EQ(census(db_->modelSpaceId()), (std::map<std::string, int>{{"AcDbPoint", 1}}));

@@ -366,14 +366,12 @@ class Reader {
   std::unordered_set<std::string> entityHandles_;  // of the entities read, upper case
 
   std::map<std::string, int> skipped_;
-  int otherLayoutEntities_ = 0;
   // Kept table records with the handles they name, and the names of text styles (true) and
   // block records (false) by handle, upper case.
   std::vector<std::pair<DxfTableRecord, std::vector<std::pair<int, std::string>>>> keptRecords_;
   std::unordered_map<std::string, std::pair<bool, std::string>> namesByHandle_;
   // Reading the block of the first paper-space layout: its entities are paper space's.
   bool readingPaperSpaceBlock_ = false;
-  bool countingOtherLayout_ = false;  // reading the block of another layout: its entities are lost
   // Entities of model space with group 67 set, and those of the first layout's block, are paper
   // space; inside other blocks the group means nothing.
   bool inPaperSpace() const { return currentBlock_.empty() && (paperSpace_ || readingPaperSpaceBlock_); }
@@ -471,9 +469,6 @@ bool Reader::run() {
       list += (list.empty() ? "" : ", ") + std::to_string(count) + " " + type;
     diagnostics_.warnings.push_back("skipped entities of kinds the host does not keep: " + list);
   }
-  if (otherLayoutEntities_ > 0)
-    diagnostics_.warnings.push_back("skipped " + std::to_string(otherLayoutEntities_) +
-                                    " entities of paper-space layouts other than the first");
   if (unreadRegions_ > 0)
     diagnostics_.warnings.push_back(
         "kept " + std::to_string(unreadRegions_) + " region" + (unreadRegions_ == 1 ? "" : "s") +
@@ -1063,7 +1058,11 @@ bool Reader::readBlock() {
   if (block.name.empty()) block.name = alternateName;
   fixText(block.name);
   if (block.name.empty()) return fail(line, "a block definition without a name");
-  const bool layout = isLayoutBlock(block.name);
+  // Model space's own block holds nothing in these files; the first paper-space layout's holds
+  // paper space (when it is not in the entities section). The blocks of other layouts are kept
+  // as blocks, with their layouts among the objects.
+  const bool paperSpaceBlock = equalsNoCase(block.name, "*Paper_Space") || equalsNoCase(block.name, "$PAPER_SPACE");
+  const bool layout = paperSpaceBlock || isModelSpaceBlock(block.name);
   const std::string key = nameKey(block.name);
   const bool duplicate = !layout && definedBlocks_.count(key) > 0;
   if (duplicate)
@@ -1075,14 +1074,10 @@ bool Reader::readBlock() {
     currentBlock_ = key;
     if (!sink_.beginBlock(block)) return sinkRefused();
   }
-  // Model space's own block holds nothing in these files; the first paper-space layout's holds
-  // paper space (when it is not in the entities section). A duplicate's content must not reach
-  // the first definition, and other layouts' content has nowhere to go.
-  const bool paperSpaceBlock = equalsNoCase(block.name, "*Paper_Space") || equalsNoCase(block.name, "$PAPER_SPACE");
+  // A duplicate's content must not reach the first definition.
   readingPaperSpaceBlock_ = paperSpaceBlock;
-  countingOtherLayout_ = layout && !paperSpaceBlock && !isModelSpaceBlock(block.name);
   const bool read = readEntities(!kept && !paperSpaceBlock);
-  readingPaperSpaceBlock_ = countingOtherLayout_ = false;
+  readingPaperSpaceBlock_ = false;
   if (!read) return false;
   currentBlock_.clear();
   Pair end;
@@ -1127,7 +1122,6 @@ bool Reader::readEntity(std::string_view type, int line, bool skipAll) {
       {"ATTDEF", EntityKind::AttributeDefinition}, {"MTEXT", EntityKind::MText},
       {"INSERT", EntityKind::Insert},       {"REGION", EntityKind::Region},
   };
-  if (countingOtherLayout_) ++otherLayoutEntities_;
   if (type == "POLYLINE") return readOldPolyline(skipAll);
   if (!skipAll && isKeptKind(type)) return readKeptEntity(type);
   const EntityKind* kind = nullptr;
