@@ -503,3 +503,24 @@ TEST(DxfReader, HeaderVariablesAfterAnEarlyEndOfTheHeaderStillCount) {
 }
 
 }  // namespace
+
+// An object that came without an owner is given the dictionary that holds it, where its owner
+// is looked for (before its reactors when those are not closed), so that saving again gives
+// the same file.
+TEST(DxfWriter, ObjectsWithoutOwnersAreGivenTheirDictionaryOnce) {
+  const std::string objects =
+      "0\nSECTION\n2\nOBJECTS\n0\nDICTIONARY\n5\nC\n330\n0\n100\nAcDbDictionary\n3\nA\n350\n20\n3\nB\n350\n21\n"
+      "0\nXRECORD\n5\n20\n100\nAcDbXrecord\n1\nno owner\n"
+      "0\nXRECORD\n5\n21\n102\n{ACAD_REACTORS\n330\nC\n100\nAcDbXrecord\n1\nopen reactors\n0\nENDSEC\n";
+  std::string text = wrap("");
+  text.insert(text.rfind("0\nEOF"), objects);
+  const ReadResult r = read(text);
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  ASSERT_EQ(r.drawing.objects.objects.size(), 2u);
+  for (const DxfObject& object : r.drawing.objects.objects) EXPECT_EQ(ownerOf(object), "C");
+  const std::string written = writeDxf(r.drawing);
+  const ReadResult back = read(written);
+  ASSERT_TRUE(back.ok) << back.diagnostics.error;
+  EXPECT_EQ(writeDxf(back.drawing), written);
+  EXPECT_NE(written.find("  1\nno owner\n"), std::string::npos);
+}

@@ -88,13 +88,18 @@ struct DxfObject {
   std::vector<std::pair<int, std::string>> groups;
 };
 
+// How a 102 group changes the nesting of groups: "{NAME" opens one, anything else closes one.
+inline int groupDepthAfter(int depth, const std::string& value) {
+  return value.rfind('{', 0) == 0 ? depth + 1 : (depth > 0 ? depth - 1 : 0);
+}
+
 // The owner of an object: the 330 outside the reactor and dictionary groups and before the
 // first subclass marker; "0" when it has none.
 inline std::string ownerOf(const DxfObject& object) {
   int depth = 0;
   for (const auto& [code, value] : object.groups) {
     if (code == 100) break;
-    if (code == 102) depth += value.rfind('{', 0) == 0 ? 1 : (value == "}" && depth > 0 ? -1 : 0);
+    if (code == 102) depth = groupDepthAfter(depth, value);
     else if (code == 330 && depth == 0) return value;
   }
   return "0";

@@ -739,14 +739,16 @@ bool Reader::sendObjects() {
         }
     }
   }
-  // An object kept without an owner is given the one that points to it, after its reactors.
+  // An object kept without an owner is given the one that points to it, after its reactors
+  // (first, when they are not closed before its data).
   for (DxfObject& o : all) {
     const auto from = pointedFrom.find(o.handle);
     if (from == pointedFrom.end() || ownerOf(o) != "0") continue;
     auto at = o.groups.begin();
-    for (int depth = 0; at != o.groups.end() && (at->first == 102 || depth > 0); ++at)
-      if (at->first == 102) depth += at->second.rfind('{', 0) == 0 ? 1 : -1;
-    o.groups.insert(at, {330, from->second});
+    int depth = 0;
+    for (; at != o.groups.end() && (at->first == 102 || depth > 0) && at->first != 100; ++at)
+      if (at->first == 102) depth = groupDepthAfter(depth, at->second);
+    o.groups.insert(depth == 0 ? at : o.groups.begin(), {330, from->second});
   }
   std::unordered_set<std::string> layerStates;
   for (const auto& [handle, entries] : dictionaries_)
