@@ -698,6 +698,9 @@ void DxfWriter::writeMTextBody(const DxfEntity& e) {
 
 void DxfWriter::writeObjects() {
   writeKeptObjects();
+  // The drawing's group dictionary may have been left out (its owner was not the root).
+  ownGroupDictionary_ = std::none_of(objectHandles_.begin(), objectHandles_.end(),
+                                     [](const auto& entry) { return entry.second == kGroupDictionary; });
   pair(0, "SECTION");
   pair(2, "OBJECTS");
   pair(0, "DICTIONARY");
