@@ -117,3 +117,28 @@ TEST(Faces, NodingJoinsChainsOfCloseEnds) {
 }
 
 }  // namespace
+
+// Pieces that overlap along a line or a circle are split at each other's ends; the part drawn
+// twice then joins the same nodes and counts once.
+TEST(Faces, OverlappingPiecesAreSplitAtEachOthersEnds) {
+  std::vector<int> origin;
+  const std::vector<PlaneEdge> split =
+      splitAtEnds(pieces("0,0 2,0 | 1,0 3,0 | 3,0 3,1 | 3,1 0,1 | 0,1 0,0"), origin);
+  EXPECT_EQ(origin, (std::vector<int>{0, 0, 1, 1, 2, 3, 4}));
+  EXPECT_EQ(split[1].a.x, 1);  // exactly the other piece's end
+  std::vector<Face> faces = boundedFaces(split);
+  ASSERT_EQ(faces.size(), 1u);
+  EXPECT_NEAR(faces[0].area, 3, 1e-12);
+  EXPECT_EQ(faces[0].sides.size(), 6u);
+  // Two arcs over one half circle, overlapping in the middle, closed by its diameter.
+  const double quarter = std::tan(3.14159265358979323846 / 8);  // a quarter turn's bulge
+  std::vector<PlaneEdge> arcs = {{{1, 0, 0}, {-1, 0, 0}, 1},  // the upper half, whole
+                                 {{0, 1, 0}, {-1, 0, 0}, quarter},
+                                 {{-1, 0, 0}, {1, 0, 0}, 0}};
+  faces = boundedFaces(splitAtEnds(arcs, origin));
+  EXPECT_EQ(origin, (std::vector<int>{0, 0, 1, 2}));
+  ASSERT_EQ(faces.size(), 1u);
+  EXPECT_NEAR(faces[0].area, 3.14159265358979323846 / 2, 1e-9);
+  // A closed polyline whose three corners lie on one line encloses nothing.
+  EXPECT_TRUE(boundedFaces(splitAtEnds(pieces("3,4.5 2.5,5.5 | 2.5,5.5 3.5,3.5 | 3.5,3.5 3,4.5"), origin)).empty());
+}

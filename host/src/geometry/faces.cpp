@@ -38,6 +38,14 @@ BulgeSegment shapeOf(const PlaneEdge& e) {
   return bulgeSegment({e.a.x, e.a.y}, {e.b.x, e.b.y}, e.bulge, 0);
 }
 
+// The sweep from angle `from` to angle `to` in the direction of an arc of sweep `sweep`.
+double remainingSweep(double from, double to, double sweep) {
+  double d = std::remainder(to - from, 2 * kPi);
+  if (sweep > 0 && d <= 0) d += 2 * kPi;
+  if (sweep < 0 && d >= 0) d -= 2 * kPi;
+  return d;
+}
+
 // A side: edge e leaving node `from` (forward: from a).
 struct Side {
   int edge, from, to;
@@ -158,6 +166,62 @@ double edgeArea(const BulgeSegment& s, const AcGePoint3d& o) {
   double area = ((s.a.x - o.x) * (s.b.y - o.y) - (s.b.x - o.x) * (s.a.y - o.y)) / 2;
   if (s.isArc) area += s.radius * s.radius * (s.sweepAngle - std::sin(s.sweepAngle)) / 2;
   return area;
+}
+
+std::vector<PlaneEdge> splitAtEnds(const std::vector<PlaneEdge>& edges, std::vector<int>& origin) {
+  // The ends in an index of their own (tiny boxes), looked up with each edge's box.
+  std::vector<std::pair<Box, std::uint32_t>> entries;
+  entries.reserve(edges.size() * 2);
+  for (size_t k = 0; k < edges.size() * 2; ++k) {
+    const AcGePoint3d& p = k % 2 ? edges[k / 2].b : edges[k / 2].a;
+    if (std::isfinite(p.x) && std::isfinite(p.y)) entries.push_back({Box{p.x, p.y, p.x, p.y}, static_cast<std::uint32_t>(k)});
+  }
+  SpatialIndex ends;
+  ends.assign(entries);
+  std::vector<PlaneEdge> out;
+  out.reserve(edges.size());
+  origin.clear();
+  std::vector<std::uint32_t> found;
+  std::vector<std::pair<double, AcGePoint3d>> cuts;  // fraction along the edge, and the end
+  for (size_t i = 0; i < edges.size(); ++i) {
+    const PlaneEdge& e = edges[i];
+    const BulgeSegment s = shapeOf(e);
+    Box box;
+    box.add(e.a);
+    box.add(e.b);
+    if (s.isArc) box.add(Box{s.center.x - s.radius, s.center.y - s.radius, s.center.x + s.radius, s.center.y + s.radius});
+    found.clear();
+    cuts.clear();
+    if (!box.isEmpty() && std::isfinite(e.bulge))
+      ends.query(box.grown(kTolerance), found);
+    for (std::uint32_t k : found) {
+      if (k / 2 == i) continue;
+      const AcGePoint3d& p = k % 2 ? edges[k / 2].b : edges[k / 2].a;
+      if (samePoint(p, e.a) || samePoint(p, e.b)) continue;
+      double distance = 0;
+      const double t = nearestFraction(s, p, distance);
+      if (distance <= kTolerance && t > 0 && t < 1) cuts.emplace_back(t, p);
+    }
+    std::sort(cuts.begin(), cuts.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    AcGePoint3d from = e.a;
+    double fromAngle = s.isArc ? s.start : 0;
+    for (const auto& [t, p] : cuts) {
+      if (samePoint(p, from)) continue;  // ends found twice, or close together
+      const double angle = s.isArc ? std::atan2(p.y - s.center.y, p.x - s.center.x) : 0;
+      out.push_back({from, p, s.isArc ? std::tan(remainingSweep(fromAngle, angle, s.sweepAngle) / 4) : 0});
+      origin.push_back(static_cast<int>(i));
+      from = p;
+      fromAngle = angle;
+    }
+    if (from.x == e.a.x && from.y == e.a.y && from.z == e.a.z) {
+      out.push_back(e);  // not split
+    } else {
+      const double end = s.isArc ? std::atan2(e.b.y - s.center.y, e.b.x - s.center.x) : 0;
+      out.push_back({from, e.b, s.isArc ? std::tan(remainingSweep(fromAngle, end, s.sweepAngle) / 4) : 0});
+    }
+    origin.push_back(static_cast<int>(i));
+  }
+  return out;
 }
 
 std::vector<int> nodeEnds(const std::vector<PlaneEdge>& edges, std::vector<AcGePoint3d>& nodePoints) {

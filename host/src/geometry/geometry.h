@@ -195,6 +195,13 @@ struct PlaneEdge {
 // counter-clockwise).
 double edgeArea(const BulgeSegment& s, const AcGePoint3d& origin);
 
+// Edges that run through an end of another edge (within kTolerance of it, away from their own
+// ends) are split there, the new ends put exactly on that end; so edges that overlap along a
+// line or a circle come to share their nodes, and the parts drawn twice are then edges between
+// the same nodes. Returns the edges in order, each split one by its pieces in its direction,
+// and in `origin` the index of the edge each came from. O(n log n) plus the ends found.
+std::vector<PlaneEdge> splitAtEnds(const std::vector<PlaneEdge>& edges, std::vector<int>& origin);
+
 // Ends of edges that lie within kTolerance of each other, directly or
 // through a chain of such ends, are one node. Returns, for end k (2i the
 // start of edge i, 2i+1 its end), its node, and in nodePoints[n] the node's

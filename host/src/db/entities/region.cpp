@@ -126,6 +126,11 @@ AcDb::Status AcDbRegion::createFromCurves(const AcDbVoidPtrArray& curveSegments,
     addEdges(curve, static_cast<int>(curves.size()), edges, sources);
     curves.push_back(curve);
   }
+  // Pieces that overlap along a line or an arc are made to meet at their ends.
+  std::vector<int> origin;
+  edges = splitAtEnds(edges, origin);
+  for (int& piece : origin) piece = sources[piece];
+  sources = std::move(origin);
   const std::vector<Face> faces = boundedFaces(edges);
   for (const Face& face : faces) {
     AcDbRegionLoop loop;
