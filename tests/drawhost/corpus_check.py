@@ -25,7 +25,7 @@ from ezdxf.sections.headervars import HEADER_VAR_MAP
 
 KEPT = {"LINE", "ARC", "CIRCLE", "POINT", "LWPOLYLINE", "TEXT", "MTEXT", "INSERT", "REGION",
         "ELLIPSE", "SPLINE", "HATCH", "SOLID", "TRACE", "3DFACE", "XLINE", "RAY", "DIMENSION", "LEADER",
-        "POLYLINE", "MLINE", "IMAGE", "WIPEOUT", "TOLERANCE", "VIEWPORT", "3DSOLID", "BODY", "OLE2FRAME"}
+        "POLYLINE", "MLINE", "IMAGE", "WIPEOUT", "TOLERANCE", "VIEWPORT", "3DSOLID", "BODY", "OLE2FRAME", "SHAPE"}
 # Variables the host writes itself.
 OWN = {"$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$HANDSEED", "$EXTMIN", "$EXTMAX", "$CLAYER"}
 

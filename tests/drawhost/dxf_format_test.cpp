@@ -161,7 +161,7 @@ TEST(DxfReader, RefusesMalformedFilesNamingTheLine) {
 
 TEST(DxfReader, SkipsAndCountsWhatTheHostDoesNotKeep) {
   const std::string mesh = "0\nMESH\n8\n0\n100\nAcDbSubDMesh\n";
-  const ReadResult r = read(wrap(mesh + mesh + "0\nSHAPE\n2\nBOLT\n0\nPOINT\n10\n1\n20\n2\n"
+  const ReadResult r = read(wrap(mesh + mesh + "0\nSURFACE\n8\n0\n0\nPOINT\n10\n1\n20\n2\n"
                                  "0\nLINE\n67\n1\n10\n0\n"));
   ASSERT_TRUE(r.ok) << r.diagnostics.error;
   ASSERT_EQ(r.drawing.entities.size(), 2u);
@@ -170,7 +170,7 @@ TEST(DxfReader, SkipsAndCountsWhatTheHostDoesNotKeep) {
   EXPECT_TRUE(r.drawing.entities[1].paperSpace);
   ASSERT_EQ(r.diagnostics.warnings.size(), 1u);
   EXPECT_EQ(r.diagnostics.warnings[0],
-            "skipped entities of kinds the host does not keep: 2 MESH, 1 SHAPE");
+            "skipped entities of kinds the host does not keep: 2 MESH, 1 SURFACE");
 }
 
 TEST(DxfReader, ConvertsTextToGbk) {

@@ -625,3 +625,18 @@ TEST_F(DxfIo, AttributesKeepTheirExtendedData) {
   EXPECT_NE(saved.find("1001\nSTRUCTKIT\n1000\nbeam mark\n1070\n2\n", attribute), std::string::npos) << saved;
   EXPECT_NE(saved.find("\n  2\nSTRUCTKIT\n"), std::string::npos);  // the application is listed
 }
+
+// A shape and the style record without a name that loads its shape file come back.
+TEST_F(DxfIo, ShapesComeBackWithTheirShapeFiles) {
+  const std::string drawing =
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nSTYLE\n0\nSTYLE\n2\n\n70\n1\n3\nbolts.shx\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nSHAPE\n8\n0\n100\nAcDbShape\n10\n5\n20\n5\n30\n0\n40\n2\n2\nM20\n0\nENDSEC\n0\nEOF\n";
+  drawhost::ReadReport report;
+  ASSERT_TRUE(drawhost::readDxfText(drawing, db_, &report).ok);
+  EXPECT_TRUE(report.warnings.empty());
+  const std::string saved = drawhost::dxfText(db_);
+  EXPECT_NE(saved.find("AcDbTextStyleTableRecord\n  2\n\n 70\n1\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("  3\nbolts.shx\n"), std::string::npos);
+  EXPECT_NE(saved.find("\nSHAPE\n"), std::string::npos);
+  EXPECT_NE(saved.find("100\nAcDbShape\n 10\n5\n 20\n5\n 30\n0\n 40\n2\n  2\nM20\n"), std::string::npos);
+}

@@ -88,6 +88,7 @@ struct AcDbDatabase::Impl {
   std::vector<std::string> fileAppIds;  // applications of extended data, besides ACAD
   std::vector<drawhost::dxf::DxfTableRecord> fileTableRecords;  // dimension styles, views, UCS
   drawhost::dxf::DxfObjects fileObjects;
+  std::vector<drawhost::dxf::DxfTextStyle> fileShapeFiles;  // style records without a name
 };
 
 // The body of a setter of a database object: refused unless open for write.

@@ -362,6 +362,10 @@ bool DatabaseImporter::objects(const DxfObjects& objects) {
 }
 
 bool DatabaseImporter::textStyle(const DxfTextStyle& style) {
+  if (style.name.empty()) {
+    db_->impl()->fileShapeFiles.push_back(style);
+    return true;
+  }
   AcDbTextStyleTableRecord* record = nullptr;
   const AcDbObjectId id = textStyleId(style.name);
   if (id == db_->textStyleStandard() && nameKey(style.name) != "STANDARD") return true;  // refused name
@@ -502,6 +506,7 @@ DxfDrawing DatabaseExporter::tables() {
   drawing.header.variables = db_->impl()->fileVariables;
   drawing.appIds = db_->impl()->fileAppIds;
   drawing.tableRecords = db_->impl()->fileTableRecords;
+  drawing.shapeFiles = db_->impl()->fileShapeFiles;
   drawing.objects = db_->impl()->fileObjects;
   // Extended data names its application, which the drawing must list.
   auto addApplications = [&](const std::vector<DxfGroup>& groups) {

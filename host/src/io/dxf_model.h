@@ -253,7 +253,8 @@ class DxfSink {
   virtual bool entity(const DxfEntity& entity) = 0;
   // Names of applications whose extended data the entities carry (besides ACAD).
   virtual bool appId(const std::string&) { return true; }
-  // Text style records, after the layers (their names may also come with the entities alone).
+  // Text style records, after the layers (their names may also come with the entities alone);
+  // one without a name loads a shape file.
   virtual bool textStyle(const DxfTextStyle&) { return true; }
   // The drawing's named layer states, after everything else.
   virtual bool layerState(const DxfLayerState&) { return true; }
@@ -275,6 +276,7 @@ struct DxfDrawing {
   std::vector<DxfLayer> layers;
   std::vector<std::string> textStyles;  // besides those the entities name
   std::vector<DxfTextStyle> styleRecords;  // the settings of named styles
+  std::vector<DxfTextStyle> shapeFiles;    // style records without a name, loading shape files
   std::vector<DxfBlockDefinition> blocks;
   std::vector<DxfEntity> entities;  // model space
   std::vector<DxfLayerState> layerStates;

@@ -64,7 +64,7 @@ bool DxfCollector::appId(const std::string& name) {
 }
 
 bool DxfCollector::textStyle(const DxfTextStyle& style) {
-  drawing_.styleRecords.push_back(style);
+  (style.name.empty() ? drawing_.shapeFiles : drawing_.styleRecords).push_back(style);
   return true;
 }
 
@@ -548,7 +548,7 @@ constexpr std::pair<std::string_view, std::string_view> kKeptKinds[] = {
     {"LEADER", "AcDbLeader"},   {"MLINE", "AcDbMline"},   {"IMAGE", "AcDbRasterImage"},
     {"WIPEOUT", "AcDbWipeout"}, {"TOLERANCE", "AcDbFcf"}, {"VIEWPORT", "AcDbViewport"},
     {"3DSOLID", "AcDbModelerGeometry"}, {"BODY", "AcDbModelerGeometry"},
-    {"OLE2FRAME", "AcDbOle2Frame"}};
+    {"OLE2FRAME", "AcDbOle2Frame"}, {"SHAPE", "AcDbShape"}};
 
 bool isKeptKind(std::string_view type) {
   for (const auto& [kept, subclass] : kKeptKinds)
@@ -963,8 +963,8 @@ bool Reader::readTextStyle() {
     return false;
   for (std::string* text : {&style.name, &style.font, &style.bigFont}) fixText(*text);
   if (!handle.empty() && !style.name.empty()) namesByHandle_[upperHandle(handle)] = {true, style.name};
-  // Shape files named only by their font belong to linetypes, not to texts.
-  if (style.name.empty()) return true;
+  // A record without a name loads a shape file (for shapes and linetypes), not a text style.
+  if (style.name.empty() && style.font.empty()) return true;
   return sink_.textStyle(style) || sinkRefused();
 }
 

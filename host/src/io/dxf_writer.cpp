@@ -241,21 +241,17 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
           return nameKey(s) == nameKey(style);
         }))
       styles.push_back(style);
-  beginTable("STYLE", kStyleTable, static_cast<int>(styles.size()));
+  beginTable("STYLE", kStyleTable, static_cast<int>(styles.size() + tables.shapeFiles.size()));
   for (const std::string& name : styles) {
     DxfTextStyle style;
     for (const DxfTextStyle& record : tables.styleRecords)
       if (nameKey(record.name) == nameKey(name)) style = record;
     styleRecords_[nameKey(name)] = beginRecord("STYLE", kStyleTable, "AcDbTextStyleTableRecord");
-    text(2, name);
-    integer(70, style.flags);
-    pair(40, style.fixedHeight);
-    pair(41, style.width);
-    pair(50, style.oblique);
-    integer(71, style.generation);
-    pair(42, style.lastHeight);
-    text(3, style.font);
-    text(4, style.bigFont);
+    writeStyleBody(name, style);
+  }
+  for (const DxfTextStyle& shapes : tables.shapeFiles) {
+    beginRecord("STYLE", kStyleTable, "AcDbTextStyleTableRecord");
+    writeStyleBody("", shapes);
   }
   pair(0, "ENDTAB");
 
@@ -284,6 +280,18 @@ void DxfWriter::writeClassesAndTables(const DxfTables& tables) {
   pair(0, "SECTION");
   pair(2, "BLOCKS");
   writeLayoutBlocks();
+}
+
+void DxfWriter::writeStyleBody(std::string_view name, const DxfTextStyle& style) {
+  text(2, name);
+  integer(70, style.flags);
+  pair(40, style.fixedHeight);
+  pair(41, style.width);
+  pair(50, style.oblique);
+  integer(71, style.generation);
+  pair(42, style.lastHeight);
+  text(3, style.font);
+  text(4, style.bigFont);
 }
 
 void DxfWriter::writeLinetype(Handle table, const DxfLinetype& linetype) {
@@ -921,6 +929,7 @@ std::string writeDxf(const DxfDrawing& drawing, const DxfEntitySource& modelSpac
   tables.textStyles = drawing.textStyles;
   for (const DxfTextStyle& style : drawing.styleRecords) tables.textStyles.push_back(style.name);
   tables.styleRecords = drawing.styleRecords;
+  tables.shapeFiles = drawing.shapeFiles;
   tables.layerStates = drawing.layerStates;
   tables.variables = drawing.header.variables;
   tables.appIds = drawing.appIds;

@@ -30,6 +30,7 @@ struct DxfTables {
   std::vector<DxfLayer> layers;        // layer "0" is written first whether listed or not
   std::vector<std::string> textStyles; // besides Standard
   std::vector<DxfTextStyle> styleRecords;  // settings by name; a style without one has defaults
+  std::vector<DxfTextStyle> shapeFiles;    // records without a name, loading shape files
   std::vector<DxfBlock> blocks;        // the user's block definitions, in the order to write
   std::vector<DxfLayerState> layerStates;
   std::vector<DxfVariable> variables;  // header variables besides the host's own
@@ -107,6 +108,7 @@ class DxfWriter {
   void writeLayer(Handle table, const DxfLayer& layer);
   void writeLayerStates();
   void assignBlockRecords(const DxfTables& tables);
+  void writeStyleBody(std::string_view name, const DxfTextStyle& style);
   // The new handle of what the file named by `handle`: a kept object that is written, an entity
   // written before, or a block record; 0 when the drawing no longer has it.
   Handle newHandle(const std::string& handle) const;
