@@ -524,3 +524,18 @@ TEST(DxfWriter, ObjectsWithoutOwnersAreGivenTheirDictionaryOnce) {
   EXPECT_EQ(writeDxf(back.drawing), written);
   EXPECT_NE(written.find("  1\nno owner\n"), std::string::npos);
 }
+
+// Of two objects with one handle only the first can be named: the second is left out and said.
+TEST(DxfReader, ObjectsSharingAHandleKeepTheFirst) {
+  const std::string objects =
+      "0\nSECTION\n2\nOBJECTS\n0\nDICTIONARY\n5\nC\n330\n0\n100\nAcDbDictionary\n3\nA\n350\n20\n"
+      "0\nXRECORD\n5\n20\n330\nC\n100\nAcDbXrecord\n1\nfirst\n"
+      "0\nXRECORD\n5\n20\n330\nC\n100\nAcDbXrecord\n1\nsecond\n0\nENDSEC\n";
+  std::string text = wrap("");
+  text.insert(text.rfind("0\nEOF"), objects);
+  const ReadResult r = read(text);
+  ASSERT_TRUE(r.ok) << r.diagnostics.error;
+  ASSERT_EQ(r.drawing.objects.objects.size(), 1u);
+  EXPECT_EQ(r.drawing.objects.objects[0].groups.back().second, "first");
+  EXPECT_EQ(r.diagnostics.warnings, std::vector<std::string>{"left out 1 object belonging to what the host does not keep"});
+}

@@ -714,7 +714,15 @@ bool Reader::sendObjects() {
     return objects_.classes.empty() || sink_.objects(objects_) || sinkRefused();
   }
   objects_.root = root->handle;
-  for (const auto& entry : dictionaries_[root->handle]) {
+  // An object without a handle of its own, or with that of one before it, cannot be named.
+  size_t lost = 0;
+  std::unordered_set<std::string> handles;
+  std::erase_if(all, [&](const DxfObject& o) {
+    const bool unnamed = o.handle.empty() || !handles.insert(o.handle).second;
+    lost += unnamed;
+    return unnamed;
+  });
+  for (const auto& entry : dictionaries_[objects_.root]) {
     std::string name = entry.first;
     fixText(name);
     objects_.rootEntries.emplace_back(std::move(name), entry.second);
@@ -758,7 +766,6 @@ bool Reader::sendObjects() {
         layerStates.insert(target);
         for (const auto& state : dictionaries_[target]) layerStates.insert(state.second);
       }
-  size_t lost = 0;
   std::vector<DxfObject> keep;
   for (DxfObject& o : all) {
     if (o.handle == objects_.root) continue;
