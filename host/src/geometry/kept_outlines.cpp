@@ -268,12 +268,13 @@ KeptOutline corners(Cursor& c, bool crossed) {
   return out;
 }
 
-// A leader's vertices in order.
-KeptOutline leader(Cursor& c) {
+// The path through every point whose x has this code, in order: a leader's vertices (10), a
+// multiline's (11).
+KeptOutline pathThrough(Cursor& c, int code) {
   KeptOutline out;
   AcGePoint3d p;
-  while (c.seek(10))
-    if (c.takePoint(10, p)) addPoint(out.points, p);
+  while (c.seek(code))
+    if (c.takePoint(code, p)) addPoint(out.points, p);
   return out;
 }
 
@@ -291,15 +292,6 @@ KeptOutline frame(Cursor& c) {
   addPoint(out.points, {across.x + v.x * size.y, across.y + v.y * size.y, 0});
   addPoint(out.points, {p.x + v.x * size.y, p.y + v.y * size.y, 0});
   out.closed = true;
-  return out;
-}
-
-// A multiline's path through its vertices 11.
-KeptOutline multiline(Cursor& c) {
-  KeptOutline out;
-  AcGePoint3d p;
-  while (c.seek(11))
-    if (c.takePoint(11, p)) addPoint(out.points, p);
   return out;
 }
 
@@ -385,9 +377,9 @@ std::vector<KeptOutline> keptOutlines(std::string_view type, const KeptGroups& g
   else if (type == "HATCH") out = hatch(c);
   else if (type == "SOLID" || type == "TRACE") out.push_back(corners(c, true));
   else if (type == "3DFACE") out.push_back(corners(c, false));
-  else if (type == "LEADER") out.push_back(leader(c));
+  else if (type == "LEADER") out.push_back(pathThrough(c, 10));
   else if (type == "IMAGE" || type == "WIPEOUT") out.push_back(frame(c));
-  else if (type == "MLINE") out.push_back(multiline(c));
+  else if (type == "MLINE") out.push_back(pathThrough(c, 11));
   else if (type == "POLYLINE") out = oldPolyline(groups);
   out.erase(std::remove_if(out.begin(), out.end(), [](const KeptOutline& o) { return o.points.empty(); }),
             out.end());
