@@ -58,9 +58,7 @@ std::string flagNames(int flags) {
   return names;
 }
 
-void listCommands() {
-  const std::vector<drawhost::CommandInfo> commands = drawhost::registeredCommands();
-  std::cout << "Registered commands: " << commands.size() << '\n';
+void listCommandGroups(const std::vector<drawhost::CommandInfo>& commands) {
   std::string group;
   bool first = true;
   for (const drawhost::CommandInfo& command : commands) {
@@ -75,6 +73,15 @@ void listCommands() {
               << drawhost::gbkToUtf8(command.globalName) << ")  flags " << flags << " "
               << flagNames(command.flags) << '\n';
   }
+}
+
+void listCommands() {
+  const std::vector<drawhost::CommandInfo> host = drawhost::hostCommands();
+  std::cout << "Host commands: " << host.size() << '\n';
+  listCommandGroups(host);
+  const std::vector<drawhost::CommandInfo> commands = drawhost::registeredCommands();
+  std::cout << "Registered commands: " << commands.size() << '\n';
+  listCommandGroups(commands);
 }
 
 std::string programPath(const char* argv0) {
@@ -120,19 +127,18 @@ int run(const Options& options) {
     std::cout.flush();
   });
 
-  const std::string documentName =
-      options.drawing.empty() ? std::string() : drawhost::utf8ToGbk(options.drawing);
-  AcApDocument* document = drawhost::newDocument(documentName);
-  if (!options.drawing.empty()) {
-    drawhost::ReadReport report;
-    const drawhost::Result read =
-        drawhost::readDxfFile(options.drawing, drawhost::database(document), &report);
-    for (const std::string& warning : report.warnings)
+  drawhost::allowSavingOverLossyDrawings(options.force);
+  if (options.drawing.empty()) {
+    drawhost::newDocument();
+  } else {
+    std::vector<std::string> warnings;
+    const drawhost::Result read = drawhost::openDocument(options.drawing, &warnings);
+    for (const std::string& warning : warnings)
       std::cerr << "drawhost: warning: " << options.drawing << ": " << warning << '\n';
     if (!read) return fail(read.error);
     // What the host could not keep would be gone from the only copy.
     std::error_code error;
-    if (!report.warnings.empty() && !options.force && !options.saveDxf.empty() &&
+    if (!warnings.empty() && !options.force && !options.saveDxf.empty() &&
         std::filesystem::equivalent(options.saveDxf, options.drawing, error))
       return fail("not saving over " + options.drawing +
                   ": it holds what the host cannot keep (the warnings above say what); save it "

@@ -35,6 +35,13 @@ struct Result {
 // linetypes) that becomes current. Loaded plug-ins get the drawing-loaded
 // message. fileName is GBK; empty gives "DrawingN.dwg".
 AcApDocument* newDocument(const std::string& fileName = "");
+// Opens a drawing file (UTF-8 path) as a new document that becomes current;
+// what the load could not keep is said in warnings. On failure nothing is
+// opened and the current document stays.
+Result openDocument(const std::string& path, std::vector<std::string>* warnings = nullptr);
+// Whether SAVE may replace a drawing whose load could not keep everything
+// (drawhost's --force); by default it refuses.
+void allowSavingOverLossyDrawings(bool allow);
 // Sends the drawing-unloaded message, tells document reactors, destroys the
 // document. Another open document becomes current.
 Result closeDocument(AcApDocument* doc);
@@ -70,6 +77,8 @@ struct CommandInfo {
 };
 // Every registered command, by group (in order of registration).
 std::vector<CommandInfo> registeredCommands();
+// The host's own commands (group HOST): HELP, SETVAR, OPEN, SAVE, UNDO, ...
+std::vector<CommandInfo> hostCommands();
 // Runs a command as if typed (GBK name); the input it reads comes from the
 // script being run, or is answered as Esc when none is.
 Result runCommand(const std::string& name);

@@ -67,8 +67,35 @@ struct AcDbEntityList {
   std::unordered_set<AcDbStub*> references;
 };
 
+// What undo and redo need of the commands run on a database (db/undo.cpp).
+// One group per command: for every object the command changed, the state it
+// had before (a copy made when the object was first opened for write), and
+// every object it added. Undoing a group puts the copies back in place and
+// erases what was added; the states it replaces become the group's copies, so
+// redoing is the same exchange again.
+//
+// Invariants: only the outermost command opens a group; an object has at most
+// one entry per group; outside a group nothing is recorded.
+struct UndoEntry {
+  AcDbStub* stub = nullptr;
+  std::unique_ptr<AcDbObject> other;  // the state not in place (null for an added object)
+  bool added = false;
+  bool erasedWhenDone = false;  // an added object's erased state when the command ended
+};
+struct UndoGroup {
+  std::string command;
+  std::vector<UndoEntry> entries;
+  std::unordered_set<AcDbStub*> recorded;
+  AcDbStub* otherClayer = nullptr;  // the current layer not in place
+};
+struct UndoLog {
+  std::vector<UndoGroup> done, undone;
+  bool recording = false;  // the last of `done` is the running command's group
+};
+
 struct AcDbDatabase::Impl {
   std::deque<AcDbStub> stubs;
+  UndoLog undo;
   std::uint32_t serial = 0;
   AcDbStub* layerTable = nullptr;
   AcDbStub* blockTable = nullptr;
@@ -151,6 +178,21 @@ extern int gAppendsLeft;
 // A malloc'ed copy of s ("" for null), as result buffers own their strings.
 char* mallocCopy(const char* s);
 AcDb::Status eraseSymbolRecord(AcDbSymbolTableRecord* rec, bool erasing);
+
+// --- undo (db/undo.cpp) ---------------------------------------------------------------
+
+// A command starts and ends on the database: what it changes in between forms one group.
+void beginUndoGroup(AcDbDatabase* db, const std::string& command);
+void endUndoGroup(AcDbDatabase* db);
+// Called before an object of a recording database is first changed (opened for write, or
+// erased with its owner) and when one is added.
+void noteChange(AcDbStub* stub);
+void noteAdded(AcDbStub* stub);
+// Undoes the last group (redoes the last undone one); false when there is none. The
+// group's command name goes to `command`.
+bool undoLastGroup(AcDbDatabase* db, std::string& command);
+bool redoLastGroup(AcDbDatabase* db, std::string& command);
+std::size_t undoGroupCount(const AcDbDatabase* db);
 
 // --- walking stub vectors (the table and block iterators) -------------------------
 

@@ -20,6 +20,7 @@ AcDbStub* hostimpl::addObject(AcDbDatabase::Impl* db, AcDbObject* obj, AcDbStub*
   stub->handle = db->stubs.size();
   obj->attachStub(stub);
   ++db->modifications;
+  noteAdded(stub);
   return stub;
 }
 
@@ -77,6 +78,7 @@ AcDb::Status AcDbObject::upgradeOpen() {
     AcDbLayerTableRecord* layer = hostimpl::layerOf(ent);
     if (layer && layer->isLocked()) return AcDb::kOnLockedLayer;
   }
+  hostimpl::noteChange(stub_);
   readers_ = 0;
   writer_ = true;
   return AcDb::kOk;
@@ -118,6 +120,7 @@ AcDb::Status acdbOpenAcDbObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMod
       AcDbLayerTableRecord* layer = hostimpl::layerOf(ent);
       if (layer && layer->isLocked()) return AcDb::kOnLockedLayer;
     }
+    hostimpl::noteChange(stub);
     target->writer_ = true;
   } else {
     if (target->readers_ == 0xFFFF) return AcDb::kWasOpenForRead;

@@ -128,6 +128,12 @@ struct EditorState {
   std::string lastCommand;
   std::vector<AcEdCommand*> running;
   std::map<std::string, Variable> vars;
+  // Set by QUIT: the input ends after the running command.
+  bool quit = false;
+  // The variable a name typed as a command stands for, read by SETVAR.
+  std::string presetVariable;
+  // SAVE may replace a drawing whose load could not keep everything.
+  bool saveOverLossy = false;
 };
 EditorState& state();
 
@@ -153,6 +159,9 @@ bool readScriptLine(ScriptSource& source, std::string& line);
 // Records the script's error (the first one counts), with its place.
 void failScript(const std::string& message);
 void clearInitGet();
+// An answer a prompt cannot take: at a terminal the message is printed and
+// true says to ask again; in a script it is the script's error (false).
+bool askAgainAfter(const std::string& message);
 // Prints a script action as the user's input (not in interactive mode,
 // where the terminal already shows it).
 void echo(const std::string& utf8);
@@ -175,6 +184,18 @@ drawhost::Result runCommandByName(const std::string& gbkName);
 // with the entities under the aperture, and the tooltips they add printed.
 void runHover(const AcGePoint3d& pt);
 void resetEditor();
+
+// --- the host's own commands (editor/builtin_commands.cpp) ---------------------------------
+
+struct HostCommandSpec {
+  const char* name;
+  int flags;
+  AcRxFunctionPtr handler;
+  const char* help;  // one line for HELP; empty for another name of the command before
+};
+std::vector<HostCommandSpec> hostCommandSpecs();
+// A system variable's name (typed as a command, it runs SETVAR for it).
+bool isVariableName(const std::string& gbkName);
 
 // --- system variables (editor/variables.cpp) -----------------------------------------------
 

@@ -70,6 +70,16 @@ void failScript(const std::string& message) {
                message;
 }
 
+bool askAgainAfter(const std::string& message) {
+  EditorState& st = state();
+  if (st.source && st.source->interactive) {
+    print("\n" + text::utf8ToGbk(message));
+    return true;
+  }
+  failScript(message);
+  return false;
+}
+
 void clearInitGet() {
   state().initFlags = 0;
   state().keywords.clear();

@@ -12,6 +12,14 @@ namespace hostimpl {
 
 namespace {
 AcEdCommand* activeCommand() { return state().running.empty() ? nullptr : state().running.back(); }
+
+// A command, or SETVAR for the system variable of that name.
+AcEdCommand* commandForName(const std::string& gbkName) {
+  if (AcEdCommand* cmd = findCommand(gbkName)) return cmd;
+  if (!isVariableName(gbkName)) return nullptr;
+  state().presetVariable = upper(gbkName);
+  return findCommand("SETVAR");
+}
 }  // namespace
 
 void runHover(const AcGePoint3d& pt) {
@@ -54,13 +62,17 @@ void invoke(AcEdCommand* cmd) {
   st.running.push_back(cmd);
   setActiveCommand(cmd);
   AcApDocument* doc = currentDocument();
+  // What a command of a plug-in changes can be undone as one step.
+  AcDbDatabase* undoDb = doc && st.running.size() == 1 && !isHostCommand(cmd) ? doc->database() : nullptr;
   if (doc) acDocManagerPtr()->lockDocument(doc, AcAp::kAutoWrite);
+  if (undoDb) beginUndoGroup(undoDb, cmd->localName());
   try {
     ModuleScope scope(commandModule(cmd));
     cmd->functionAddr()();
   } catch (...) {
     failScript(std::string("command ") + text::gbkToUtf8(cmd->localName()) + " ended with an exception");
   }
+  if (undoDb) endUndoGroup(undoDb);
   if (doc && std::find(documentList().begin(), documentList().end(), doc) != documentList().end())
     acDocManagerPtr()->unlockDocument(doc);
   st.running.pop_back();
@@ -81,7 +93,7 @@ void runTransparent(const Action& a) {
     return;
   }
   std::string name = text::utf8ToGbk(a.text);
-  AcEdCommand* cmd = findCommand(name);
+  AcEdCommand* cmd = commandForName(name);
   if (!cmd) {
     failScript("unknown command \"" + a.text + "\"");
     return;
@@ -113,7 +125,8 @@ drawhost::Result runSource(ScriptSource& src) {
     return err.empty() ? drawhost::Result::success() : drawhost::Result::failure(err);
   };
   std::string line;
-  while (st.error.empty()) {
+  st.quit = false;
+  while (st.error.empty() && !st.quit) {
     if (src.interactive) print("\nCommand: ");
     if (st.sourceEnded || !readScriptLine(src, line)) break;
     Action a = parseAction(line);
@@ -133,7 +146,7 @@ drawhost::Result runSource(ScriptSource& src) {
       case Action::kEnter:
         echo(a.raw);
         if (!st.lastCommand.empty())
-          if (AcEdCommand* cmd = findCommand(st.lastCommand)) invoke(cmd);
+          if (AcEdCommand* cmd = commandForName(st.lastCommand)) invoke(cmd);
         break;
       case Action::kSelect: {
         echo(a.raw);
@@ -154,7 +167,7 @@ drawhost::Result runSource(ScriptSource& src) {
       case Action::kTransparent: {
         std::string name = text::utf8ToGbk(a.text);
         echo(a.raw);
-        AcEdCommand* cmd = findCommand(name);
+        AcEdCommand* cmd = commandForName(name);
         if (!cmd) {
           print("\nUnknown command \"" + name + "\".");
           failScript("unknown command \"" + a.text + "\"");

@@ -66,7 +66,39 @@ Group* findGroup(const char* name) {
 
 void retire(std::unique_ptr<AcEdCommand> cmd) { table().retired.push_back(std::move(cmd)); }
 
+// The host's own commands: a group that plug-ins can neither add to nor remove, searched
+// before theirs, as an editor's built-in commands come before those of its add-ons.
+Group& hostGroup() {
+  static Group* const group = [] {
+    auto* g = new Group{kHostCommandGroup, {}};
+    for (const HostCommandSpec& spec : hostCommandSpecs()) {
+      auto* impl = new AcEdCommand::Impl;
+      impl->group = g->name;
+      impl->global = impl->local = spec.name;
+      impl->flags = spec.flags;
+      impl->fn = spec.handler;
+      impl->module = hostModule();
+      g->commands.push_back(std::make_unique<AcEdCommand>(impl));
+    }
+    return g;
+  }();
+  return *group;
+}
+
 }  // namespace
+
+bool isHostCommand(const AcEdCommand* cmd) {
+  for (const auto& c : hostGroup().commands)
+    if (c.get() == cmd) return true;
+  return false;
+}
+
+std::vector<drawhost::CommandInfo> hostCommandList() {
+  std::vector<drawhost::CommandInfo> out;
+  for (const auto& c : hostGroup().commands)
+    out.push_back({kHostCommandGroup, c->impl_->global, c->impl_->local, c->impl_->flags});
+  return out;
+}
 
 void setActiveCommand(AcEdCommand* cmd) {
   table().active = cmd;
@@ -77,6 +109,8 @@ AcEdCommand* findCommand(const std::string& typed) {
   if (typed.empty()) return nullptr;
   bool globalOnly = typed[0] == '_';
   std::string name = globalOnly ? typed.substr(1) : typed;
+  for (auto& c : hostGroup().commands)
+    if (equalNoCase(c->impl_->global, name)) return c.get();
   auto& groups = table().groups;
   if (!globalOnly)
     for (auto g = groups.rbegin(); g != groups.rend(); ++g)

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "db/db.h"
+#include "drawhost/io.h"
 #include "editor/editor.h"
 #include "io/text_encoding.h"
 #include "runtime/runtime.h"
@@ -38,12 +39,37 @@ class StreamSource : public ScriptSource {
 
 namespace drawhost {
 
+namespace text = hostimpl::text;
+
 AcApDocument* newDocument(const std::string& fileName) {
   AcApDocument* doc = hostimpl::createDocument(fileName);
   hostimpl::notifyDocumentCreated(doc);
   hostimpl::sendDocumentMessage(AcRx::kLoadDwgMsg, doc);
   return doc;
 }
+
+Result openDocument(const std::string& path, std::vector<std::string>* warnings) {
+  AcApDocument* previous = hostimpl::currentDocument();
+  AcApDocument* doc = hostimpl::createDocument(text::utf8ToGbk(path));
+  ReadReport report;
+  const Result read = readDxfFile(path, doc->database(), &report);
+  if (warnings) *warnings = report.warnings;
+  if (!read) {
+    hostimpl::destroyDocument(doc);
+    if (previous) hostimpl::setCurrent(previous);
+    return read;
+  }
+  hostimpl::DocState& state = hostimpl::docState(doc);
+  state.path = path;
+  state.lossy = !report.warnings.empty();
+  state.savedModifications = doc->database()->modificationCount();
+  hostimpl::notifyDocumentCreated(doc);
+  hostimpl::sendDocumentMessage(AcRx::kLoadDwgMsg, doc);
+  acDocManagerPtr()->setCurDocument(doc);
+  return Result::success();
+}
+
+void allowSavingOverLossyDrawings(bool allow) { hostimpl::state().saveOverLossy = allow; }
 
 Result closeDocument(AcApDocument* doc) {
   auto& docs = hostimpl::documentList();
@@ -86,6 +112,7 @@ void reset() {
 }
 
 std::vector<CommandInfo> registeredCommands() { return hostimpl::commandList(); }
+std::vector<CommandInfo> hostCommands() { return hostimpl::hostCommandList(); }
 Result runCommand(const std::string& name) { return hostimpl::runCommandByName(name); }
 
 Result runScriptFile(const std::string& path) {

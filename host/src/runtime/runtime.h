@@ -16,6 +16,7 @@
 //     editor's per-drawing selection state.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,10 @@ AcEdCommand* findCommand(const std::string& typed);
 Module* commandModule(AcEdCommand* cmd);
 void setActiveCommand(AcEdCommand* cmd);
 std::vector<drawhost::CommandInfo> commandList();
+// The host's own commands (editor/builtin_commands.cpp), in their group.
+constexpr const char* kHostCommandGroup = "HOST";
+bool isHostCommand(const AcEdCommand* cmd);
+std::vector<drawhost::CommandInfo> hostCommandList();
 
 // --- documents (runtime/documents.cpp) -----------------------------------------------
 
@@ -93,6 +98,11 @@ std::vector<drawhost::CommandInfo> commandList();
 struct DocState {
   std::vector<AcDbStub*> pickfirst;
   std::vector<AcDbStub*> previous;
+  // The file the drawing was read from or last saved to (UTF-8; empty for a new drawing),
+  // whether its load could not keep everything, and the database's modification count then.
+  std::string path;
+  bool lossy = false;
+  std::uint64_t savedModifications = 0;
 };
 DocState& docState(AcApDocument* doc);
 AcApDocument* currentDocument();

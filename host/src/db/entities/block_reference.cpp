@@ -61,7 +61,10 @@ AcDbObjectIdArray AcDbBlockReference::attributeIds() const {
 AcDb::Status AcDbBlockReference::erase(bool erasing) {
   AcDb::Status es = AcDbObject::erase(erasing);
   if (es != AcDb::kOk) return es;
-  for (AcDbStub* s : attributes_) s->object->erased_ = erasing;
+  for (AcDbStub* s : attributes_) {
+    hostimpl::noteChange(s);
+    s->object->erased_ = erasing;
+  }
   return AcDb::kOk;
 }
 
