@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev libdxflib-dev libboost-dev python3-ezdxf perl librecad-data
+  libcli11-dev libreadline-dev libdxflib-dev libboost-dev python3-ezdxf perl librecad-data
   libboost-regex-dev libpcre2-dev libre2-dev
   libpugixml-dev libtinyxml2-dev libexpat1-dev
 )

@@ -11,6 +11,7 @@
 //
 // Exit status: 0 done, 1 a drawing, plug-in, script or output failed, 2 wrong arguments.
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -23,6 +24,7 @@
 #include "drawhost/host.h"
 #include "drawhost/io.h"
 #include "hostapi/hostapi.h"
+#include "terminal.h"
 
 namespace {
 
@@ -122,10 +124,18 @@ int run(const Options& options) {
     if (!prepared) return fail(prepared.error);
     drawhost::keepDialogPictures(true);
   }
-  drawhost::setTranscriptSink([](std::string_view gbk) {
-    std::cout << drawhost::gbkToUtf8(std::string(gbk));
-    std::cout.flush();
-  });
+  // A person at a terminal gets line editing; a pipe is read as a script.
+  const bool atTerminal = options.script.empty() && !options.listCommands && terminal::connected();
+  if (atTerminal) {
+    terminal::start();
+    drawhost::setTranscriptSink(
+        [](std::string_view gbk) { terminal::show(drawhost::gbkToUtf8(std::string(gbk))); });
+  } else {
+    drawhost::setTranscriptSink([](std::string_view gbk) {
+      std::cout << drawhost::gbkToUtf8(std::string(gbk));
+      std::cout.flush();
+    });
+  }
 
   drawhost::allowSavingOverLossyDrawings(options.force);
   if (options.drawing.empty()) {
@@ -152,9 +162,18 @@ int run(const Options& options) {
   if (options.listCommands) listCommands();
 
   drawhost::Result ran;
-  if (!options.script.empty()) ran = drawhost::runScriptFile(options.script);
-  else if (!options.listCommands) ran = drawhost::runInteractive(std::cin, "<stdin>");
-  std::cout << '\n';
+  if (!options.script.empty()) {
+    ran = drawhost::runScriptFile(options.script);
+  } else if (atTerminal) {
+    terminal::show(
+        "HELP lists the commands. QUIT or Ctrl-D ends, writing what you asked for; Ctrl-C "
+        "cancels a prompt.");
+    ran = drawhost::runInteractive(terminal::readLine);
+    terminal::finish();
+  } else if (!options.listCommands) {
+    ran = drawhost::runScriptStream(std::cin, "<stdin>");
+  }
+  if (!atTerminal) std::cout << '\n';
   if (!ran) return fail(ran.error);
 
   // Every output is made before any is written, and all are put in place together.
@@ -200,6 +219,11 @@ int runOnLargeStack(const Options& options) {
       &work);
   pthread_attr_destroy(&attributes);
   if (created != 0) return run(options);  // no room for it: the usual stack then
+  // Ctrl-C is for the worker, which waits for the terminal.
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
   pthread_join(thread, nullptr);
   return work.status;
 }

@@ -89,9 +89,18 @@ Result runCommand(const std::string& name);
 // its remaining prompts, then the script stops.
 Result runScriptFile(const std::string& path);
 Result runScriptText(const std::string& text, const std::string& name = "<script>");
-// Reads actions from a stream one line at a time, as a user types them;
-// prompts are flushed to the transcript sink before each line is read.
+// Reads actions as a person types them at a terminal, one line at a time
+// (UTF-8), each prompt flushed to the transcript sink before the next line
+// is read: a wrong answer is said and asked again, an error ends only the
+// command it happened in, what is typed is not echoed (the terminal shows
+// it), and QUIT or the end of input ends. readLine gives the next line;
+// false at the end of input.
+using LineReader = std::function<bool(std::string& line)>;
+Result runInteractive(LineReader readLine, const std::string& name = "<terminal>");
 Result runInteractive(std::istream& in, const std::string& name = "<stdin>");
+// Runs a script read from a stream as it comes (a pipe): as runScriptText,
+// with each prompt flushed before the next line is read.
+Result runScriptStream(std::istream& in, const std::string& name = "<stdin>");
 
 // --- Output ------------------------------------------------------------
 // Transcript: everything printed on the command line (GBK). By default it

@@ -162,6 +162,8 @@ void clearInitGet();
 // An answer a prompt cannot take: at a terminal the message is printed and
 // true says to ask again; in a script it is the script's error (false).
 bool askAgainAfter(const std::string& message);
+// Prints a prompt again, on a line of its own.
+void askAgain(const char* prompt);
 // Prints a script action as the user's input (not in interactive mode,
 // where the terminal already shows it).
 void echo(const std::string& utf8);

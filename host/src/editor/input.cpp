@@ -170,24 +170,33 @@ int acedGetString(int, const char* prompt, char* result, std::size_t size) {
 }
 
 namespace {
+// The number an answer gives; false when it gives none.
+bool numberOf(const Action& a, bool integer, double& value) {
+  char* end = nullptr;
+  const std::string text = a.kind == Action::kText ? a.text : a.raw;
+  value = std::strtod(text.c_str(), &end);
+  return end && *end == '\0' && !text.empty() && std::isfinite(value) &&
+         (!integer || (value == std::floor(value) && std::fabs(value) < 2147483648.0));
+}
+
 int getNumber(const char* prompt, double& value, bool integer) {
   state().pendingBoxStage = 0;
-  Action a;
-  int rc = nextAnswer(prompt, hostimpl::kAcceptText | hostimpl::kAcceptEnter, a);
-  hostimpl::clearInitGet();
-  if (rc != AcEd::kNormal) return rc;
-  if (a.kind == Action::kEnter) return AcEd::kNone;
-  char* end = nullptr;
-  std::string text = a.kind == Action::kText ? a.text : a.raw;
-  value = std::strtod(text.c_str(), &end);
-  bool ok = end && *end == '\0' && !text.empty() && std::isfinite(value) &&
-            (!integer || (value == std::floor(value) && std::fabs(value) < 2147483648.0));
-  if (!ok) {
-    hostimpl::failScript(std::string("expected ") + (integer ? "an integer" : "a number") +
-                         ", got \"" + a.raw + "\"");
-    return AcEd::kCancel;
+  const int flags = state().initFlags;
+  const std::string keywords = state().keywords;
+  while (true) {
+    Action a;
+    const int rc = nextAnswer(prompt, hostimpl::kAcceptText | hostimpl::kAcceptEnter, a);
+    hostimpl::clearInitGet();
+    if (rc != AcEd::kNormal) return rc;
+    if (a.kind == Action::kEnter) return AcEd::kNone;
+    if (numberOf(a, integer, value)) return AcEd::kNormal;
+    if (!hostimpl::askAgainAfter(std::string("expected ") + (integer ? "an integer" : "a number") +
+                                 ", got \"" + a.raw + "\""))
+      return AcEd::kCancel;
+    // Asked again at a terminal, under the same conditions.
+    state().initFlags = flags;
+    state().keywords = keywords;
   }
-  return AcEd::kNormal;
 }
 }  // namespace
 

@@ -105,9 +105,19 @@ bool matchKeyword(const std::string& word, std::string& keyword) {
   return false;
 }
 
-// Takes the next action that answers a prompt. kNormal with the action,
+// A prompt as messages quote it: UTF-8, without the line breaks before it.
+std::string promptText(const char* prompt) {
+  std::string p = text::gbkToUtf8(prompt ? prompt : "");
+  while (!p.empty() && p.front() == '\n') p.erase(0, 1);
+  return p;
+}
 
 }  // namespace
+
+void askAgain(const char* prompt) {
+  if (!prompt || !*prompt) return;
+  print(prompt[0] == '\n' ? prompt : "\n" + std::string(prompt));
+}
 
 bool readScriptLine(ScriptSource& source, std::string& line) {
   if (!source.nextLine(line)) return false;
@@ -134,7 +144,8 @@ int nextAnswer(const char* prompt, unsigned accept, Action& out) {
     if (!got) {
       if (st.source) st.sourceEnded = true;
       if (!st.endNoticeGiven) {
-        print("\n*Cancel* (end of script)");
+        print(st.source && st.source->interactive ? "\n*Cancel* (end of input)"
+                                                  : "\n*Cancel* (end of script)");
         st.endNoticeGiven = true;
       } else {
         print("*Cancel*");
@@ -160,7 +171,7 @@ int nextAnswer(const char* prompt, unsigned accept, Action& out) {
       return AcEd::kCancel;
     }
     if (a.kind == Action::kInvalid) {
-      failScript(a.error + ": \"" + a.raw + "\"");
+      if (askAgainAfter(a.error + ": \"" + a.raw + "\"")) askAgain(prompt);
       continue;
     }
     std::string keyword;
@@ -173,13 +184,14 @@ int nextAnswer(const char* prompt, unsigned accept, Action& out) {
       return AcEd::kKeyword;
     }
     if (a.kind == Action::kEnter && (st.initFlags & 1) && !(accept & kAcceptText)) {
-      failScript("empty input is not allowed at prompt \"" + text::gbkToUtf8(prompt ? prompt : "") + "\"");
+      if (askAgainAfter("empty input is not allowed at prompt \"" + promptText(prompt) + "\""))
+        askAgain(prompt);
       continue;
     }
     if (!accepts(accept, a)) {
-      std::string p = text::gbkToUtf8(prompt ? prompt : "");
-      while (!p.empty() && p.front() == '\n') p.erase(0, 1);
-      failScript("expected " + describe(accept) + " at prompt \"" + p + "\", got \"" + a.raw + "\"");
+      if (askAgainAfter("expected " + describe(accept) + " at prompt \"" + promptText(prompt) +
+                        "\", got \"" + a.raw + "\""))
+        askAgain(prompt);
       continue;
     }
     echo(a.raw);

@@ -2,6 +2,7 @@
 // input), commands typed or run transparently at a prompt, and hovers.
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "db/db.h"
 #include "editor/editor.h"
@@ -126,7 +127,12 @@ drawhost::Result runSource(ScriptSource& src) {
   };
   std::string line;
   st.quit = false;
-  while (st.error.empty() && !st.quit) {
+  while (!st.quit) {
+    // At a terminal an error ends the command it happened in, not the session.
+    if (!st.error.empty()) {
+      if (!src.interactive) break;
+      print("\n" + text::utf8ToGbk(std::exchange(st.error, std::string())));
+    }
     if (src.interactive) print("\nCommand: ");
     if (st.sourceEnded || !readScriptLine(src, line)) break;
     Action a = parseAction(line);
@@ -170,7 +176,10 @@ drawhost::Result runSource(ScriptSource& src) {
         AcEdCommand* cmd = commandForName(name);
         if (!cmd) {
           print("\nUnknown command \"" + name + "\".");
-          failScript("unknown command \"" + a.text + "\"");
+          if (src.interactive)
+            print(" HELP lists the commands.");
+          else
+            failScript("unknown command \"" + a.text + "\"");
           break;
         }
         st.lastCommand = name;
@@ -178,12 +187,12 @@ drawhost::Result runSource(ScriptSource& src) {
         break;
       }
       case Action::kInvalid:
-        failScript(a.error + ": \"" + a.raw + "\"");
+        askAgainAfter(a.error + ": \"" + a.raw + "\"");
         break;
       default:
         echo(a.raw);
-        failScript("no prompt is waiting for " + std::string(actionKindName(a.kind)) + ": \"" +
-                   a.raw + "\"");
+        askAgainAfter("no prompt is waiting for " + std::string(actionKindName(a.kind)) + ": \"" +
+                      a.raw + "\"");
         break;
     }
   }

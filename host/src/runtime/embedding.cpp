@@ -18,22 +18,27 @@
 
 namespace hostimpl {
 namespace {
-class StreamSource : public ScriptSource {
+class LineSource : public ScriptSource {
  public:
-  StreamSource(std::istream& in, std::string sourceName) : in_(in) {
+  LineSource(drawhost::LineReader reader, std::string sourceName, bool atTerminal)
+      : reader_(std::move(reader)) {
     name = std::move(sourceName);
-    interactive = true;
+    interactive = atTerminal;
   }
   bool nextLine(std::string& out) override {
-    if (!std::getline(in_, out)) return false;
+    if (!reader_(out)) return false;
     if (!out.empty() && out.back() == '\r') out.pop_back();
     ++line;
     return true;
   }
 
  private:
-  std::istream& in_;
+  drawhost::LineReader reader_;
 };
+
+drawhost::LineReader streamReader(std::istream& in) {
+  return [&in](std::string& line) { return static_cast<bool>(std::getline(in, line)); };
+}
 }  // namespace
 }  // namespace hostimpl
 
@@ -137,8 +142,17 @@ Result runScriptText(const std::string& text, const std::string& name) {
   return hostimpl::runSource(src);
 }
 
+Result runInteractive(LineReader readLine, const std::string& name) {
+  hostimpl::LineSource src(std::move(readLine), name, true);
+  return hostimpl::runSource(src);
+}
+
 Result runInteractive(std::istream& in, const std::string& name) {
-  hostimpl::StreamSource src(in, name);
+  return runInteractive(hostimpl::streamReader(in), name);
+}
+
+Result runScriptStream(std::istream& in, const std::string& name) {
+  hostimpl::LineSource src(hostimpl::streamReader(in), name, false);
   return hostimpl::runSource(src);
 }
 
