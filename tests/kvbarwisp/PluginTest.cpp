@@ -112,7 +112,7 @@ TEST_F(PluginTest, VersionMessageIsPrintedAsItStands) {
   drawhost::newDocument();
   load();
   std::string version = run("KVRSBAREAVER\n");
-  EXPECT_NE(version.find("KVRSBAREAVER" + kVersion), std::string::npos) << version;
+  EXPECT_NE(version.find("KVRSBAREAVER\n" + kVersion), std::string::npos) << version;
   std::string on = run("KVRsbMTON\n");
   EXPECT_NE(on.find("KVRsbMTON\n" + kVersion), std::string::npos) << on;
 }

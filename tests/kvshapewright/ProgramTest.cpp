@@ -103,8 +103,8 @@ TEST_F(CutoutProgram, SavedDrawingPassesAnIndependentAuditAndThePictureShowsTheR
   ASSERT_EQ(runDrawhost(script), 0) << readFile(dir_ / "stderr");
   EXPECT_EQ(readFile(dir_ / "stdout"),
             "\nCommand: KVBeamLinesCutout\n"
-            "Pick the first point:-5,-5-5.000000,-5.000000\n"
-            "Pick the second point:5,55.000000,5.000000\n"
+            "Pick the first point:-5,-5\n-5.000000,-5.000000\n"
+            "Pick the second point:5,5\n5.000000,5.000000\n"
             "selected 4 beam lines\n");
   expectOnlyTheNewerVariablesWarning(readFile(dir_ / "stderr"));
 

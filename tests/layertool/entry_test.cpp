@@ -67,7 +67,7 @@ TEST_F(EntryTest, UnrelatedMessagesAreAnsweredWithSuccess) {
 
 TEST_F(EntryTest, LayerSplitFindsItsTemplateInThePluginsOwnResources) {
   const std::string out = run("DISPART_LAYER\ncancel\n");
-  EXPECT_TRUE(contains(out, "Command: DISPART_LAYER  0\nDialog \"过滤分层\" 164 x 146:")) << out;
+  EXPECT_TRUE(contains(out, "Command: DISPART_LAYER\n  0\nDialog \"过滤分层\" 164 x 146:")) << out;
   EXPECT_EQ(acDocManagerPtr()->curResourceHandle(), nullptr);  // popped again
   EXPECT_EQ(offLayers(), "");
 }

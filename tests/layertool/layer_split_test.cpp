@@ -71,7 +71,7 @@ class LayerSplitTest : public LayerToolTest {
 TEST_F(LayerSplitTest, PickfirstSetIsSplitAsItIsWithTheFilterBoxesDisabledAndCleared) {
   const std::string out = run("select window -1,-1 11,1\nselect pick 20,5\nDISPART_LAYER\n"
                               "click 210\nclick 208\nok\n");
-  EXPECT_TRUE(contains(out, "DISPART_LAYER  1\nDialog")) << out;
+  EXPECT_TRUE(contains(out, "DISPART_LAYER\n  1\nDialog")) << out;
   ASSERT_FALSE(views_.empty());
   const std::string opened = views_.front().view;
   for (const char* box : {"check box 200 \"图层\"", "check box 201 \"颜色\"",
@@ -86,7 +86,7 @@ TEST_F(LayerSplitTest, PickfirstSetIsSplitAsItIsWithTheFilterBoxesDisabledAndCle
 TEST_F(LayerSplitTest, DialogOpensAsTheTemplateSaysAndShowsItselfOnce) {
   const std::string out = run("DISPART_LAYER\ncancel\n");
   EXPECT_TRUE(contains(out,
-                       "Command: DISPART_LAYER  0\n"
+                       "Command: DISPART_LAYER\n  0\n"
                        "Dialog \"过滤分层\" 164 x 146:\n"
                        "  push button 1 \"OK\", default\n"
                        "  push button 2 \"Cancel\"\n"

@@ -115,6 +115,8 @@ struct EditorState {
   drawhost::PromptObserver promptObserver;
   std::vector<std::string> messages;
   drawhost::DisplayCounters counters;
+  bool atPrompt = false;         // the transcript ends with a prompt
+  bool lineAfterAnswer = false;  // an answer was echoed: what follows starts a new line
   // Input.
   ScriptSource* source = nullptr;
   bool sourceEnded = false;
@@ -171,6 +173,9 @@ void echo(const std::string& utf8);
 // --- output (editor/output.cpp) ------------------------------------------------------------
 
 void print(std::string_view gbk);
+// A prompt, and the answer to it (script input echoed).
+void printPrompt(std::string_view gbk);
+void printAnswer(std::string_view gbk);
 void logMessage(std::string_view gbk);
 void countRegen();
 void countFlush();

@@ -52,7 +52,7 @@ int acedGetCorner(const AcEdPoint, const char* prompt, AcEdPoint result) {
   auto& st = state();
   if (st.pendingBoxStage != 0) {
     // The opposite corner of the box being dragged.
-    if (prompt && *prompt) hostimpl::print(prompt);
+    if (prompt && *prompt) hostimpl::printPrompt(prompt);
     if (st.promptObserver) st.promptObserver(prompt ? prompt : "");
     st.pendingBoxStage = 0;
     hostimpl::clearInitGet();

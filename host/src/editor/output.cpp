@@ -10,12 +10,38 @@
 
 namespace hostimpl {
 
-void print(std::string_view gbk) {
+namespace {
+void emit(std::string_view gbk) {
   EditorState& st = state();
   if (st.sink)
     st.sink(gbk);
   else
     st.transcript.append(gbk);
+}
+}  // namespace
+
+// The transcript reads as the editor's command line: each prompt, the answer
+// after it, then a line break. An answer that no prompt asked for (a pointer
+// read) starts a line of its own.
+void print(std::string_view gbk) {
+  EditorState& st = state();
+  if (gbk.empty()) return;
+  if (st.lineAfterAnswer && gbk.front() != '\n') emit("\n");
+  st.lineAfterAnswer = st.atPrompt = false;
+  emit(gbk);
+}
+
+void printPrompt(std::string_view gbk) {
+  print(gbk);
+  state().atPrompt = true;
+}
+
+void printAnswer(std::string_view gbk) {
+  EditorState& st = state();
+  if (!st.atPrompt) emit("\n");
+  emit(gbk);
+  st.atPrompt = false;
+  st.lineAfterAnswer = true;
 }
 
 void logMessage(std::string_view gbk) { state().messages.emplace_back(gbk); }

@@ -20,7 +20,7 @@ EditorState& state() {
 
 void echo(const std::string& utf8) {
   if (state().source && state().source->interactive) return;
-  print(text::utf8ToGbk(utf8));
+  printAnswer(text::utf8ToGbk(utf8));
 }
 
 namespace {
@@ -116,7 +116,7 @@ std::string promptText(const char* prompt) {
 
 void askAgain(const char* prompt) {
   if (!prompt || !*prompt) return;
-  print(prompt[0] == '\n' ? prompt : "\n" + std::string(prompt));
+  printPrompt(prompt[0] == '\n' ? prompt : "\n" + std::string(prompt));
 }
 
 bool readScriptLine(ScriptSource& source, std::string& line) {
@@ -131,7 +131,7 @@ bool readScriptLine(ScriptSource& source, std::string& line) {
 
 int nextAnswer(const char* prompt, unsigned accept, Action& out) {
   EditorState& st = state();
-  if (prompt && *prompt) print(prompt);
+  if (prompt && *prompt) printPrompt(prompt);
   if (st.promptObserver) st.promptObserver(prompt ? prompt : "");
   while (true) {
     if (!st.error.empty()) {
@@ -156,13 +156,12 @@ int nextAnswer(const char* prompt, unsigned accept, Action& out) {
     if (a.kind == Action::kNone) continue;
     if (a.kind == Action::kHover) {
       runHover(a.points[0]);
-      if (prompt && *prompt) print(prompt);
       continue;
     }
     if (a.kind == Action::kTransparent) {
       runTransparent(a);
       if (!st.error.empty()) continue;
-      if (prompt && *prompt) print(prompt);
+      askAgain(prompt);
       continue;
     }
     if (a.kind == Action::kEsc) {

@@ -133,11 +133,11 @@ drawhost::Result runSource(ScriptSource& src) {
       if (!src.interactive) break;
       print("\n" + text::utf8ToGbk(std::exchange(st.error, std::string())));
     }
-    if (src.interactive) print("\nCommand: ");
+    if (src.interactive) printPrompt("\nCommand: ");
     if (st.sourceEnded || !readScriptLine(src, line)) break;
     Action a = parseAction(line);
     if (!src.interactive && a.kind != Action::kNone && a.kind != Action::kHover)
-      print("\nCommand: ");
+      printPrompt("\nCommand: ");
     switch (a.kind) {
       case Action::kNone:
         break;
