@@ -302,7 +302,7 @@ void closeCommand() {
     }
   }
   const std::string title = documentTitle(doc);
-  drawhost::closeDocument(doc);
+  closeDocumentNow(doc);
   say(title + " is closed.");
   becomeCurrent(currentDocument());
 }

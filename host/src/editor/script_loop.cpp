@@ -81,7 +81,11 @@ void invoke(AcEdCommand* cmd) {
   if (st.running.empty()) {
     st.pendingBoxStage = 0;
     clearInitGet();
-    if (AcApDocument* cur = currentDocument()) docState(cur).pickfirst.clear();
+    // A command uses up the selection made before it in its drawing; the host's own commands
+    // (a variable, a list, another drawing) leave it.
+    const bool stillOpen =
+        std::find(documentList().begin(), documentList().end(), doc) != documentList().end();
+    if (doc && stillOpen && !isHostCommand(cmd)) docState(doc).pickfirst.clear();
   }
 }
 

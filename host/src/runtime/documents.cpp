@@ -72,6 +72,12 @@ void destroyDocument(AcApDocument* doc) {
   delete doc;
 }
 
+void closeDocumentNow(AcApDocument* doc) {
+  sendDocumentMessage(AcRx::kUnloadDwgMsg, doc);
+  notifyDocumentToBeDestroyed(doc);
+  destroyDocument(doc);
+}
+
 void setCurrent(AcApDocument* doc) { dm().current = doc; }
 void setDocFileName(AcApDocument* doc, const std::string& name) { doc->impl()->fileName = name; }
 

@@ -48,6 +48,7 @@ namespace text = hostimpl::text;
 
 AcApDocument* newDocument(const std::string& fileName) {
   AcApDocument* doc = hostimpl::createDocument(fileName);
+  hostimpl::docState(doc).savedModifications = doc->database()->modificationCount();
   hostimpl::notifyDocumentCreated(doc);
   hostimpl::sendDocumentMessage(AcRx::kLoadDwgMsg, doc);
   return doc;
@@ -81,9 +82,7 @@ Result closeDocument(AcApDocument* doc) {
   if (std::find(docs.begin(), docs.end(), doc) == docs.end())
     return Result::failure("no such document");
   if (hostimpl::runningCommand()) return Result::failure("a command is running");
-  hostimpl::sendDocumentMessage(AcRx::kUnloadDwgMsg, doc);
-  hostimpl::notifyDocumentToBeDestroyed(doc);
-  hostimpl::destroyDocument(doc);
+  hostimpl::closeDocumentNow(doc);
   return Result::success();
 }
 

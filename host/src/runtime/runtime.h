@@ -108,6 +108,9 @@ DocState& docState(AcApDocument* doc);
 AcApDocument* currentDocument();
 AcApDocument* createDocument(const std::string& fileName);
 void destroyDocument(AcApDocument* doc);
+// Tells the plug-ins and the reactors, then destroys the document (also while the host's
+// CLOSE command runs).
+void closeDocumentNow(AcApDocument* doc);
 std::vector<AcApDocument*>& documentList();
 void setCurrent(AcApDocument* doc);
 void setDocFileName(AcApDocument* doc, const std::string& name);
