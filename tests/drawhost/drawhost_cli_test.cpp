@@ -1,6 +1,8 @@
 // The drawhost program end to end: arguments, drawings in and out, and that what it writes is
 // read by an independent reader (python3-ezdxf) without errors.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,7 +97,93 @@ class DrawhostProgram : public ::testing::Test {
   fs::path dir_;
 };
 
+// drawhost at a pseudo-terminal: what a person types, key by key, and what the terminal shows.
+class TerminalSession {
+ public:
+  explicit TerminalSession(const std::vector<std::string>& args) {
+    pid_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
+    if (pid_ == 0) {
+      ::setenv("TERM", "xterm", 1);
+      std::vector<char*> argv{const_cast<char*>(DRAWHOST_PROGRAM)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      ::execv(DRAWHOST_PROGRAM, argv.data());
+      ::_exit(127);
+    }
+  }
+  ~TerminalSession() {
+    if (terminal_ >= 0) ::close(terminal_);
+  }
+  // Waits until the terminal shows `text` (or 10 s pass); false when it never did.
+  bool waitFor(const std::string& text) {
+    for (int waited = 0; shown_.find(text, seen_) == std::string::npos; waited += 50) {
+      if (waited > 10000 || !readSome(50)) return false;
+    }
+    seen_ = shown_.find(text, seen_) + text.size();
+    return true;
+  }
+  void type(const std::string& keys) { ASSERT_EQ(::write(terminal_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+  int exitStatus() {
+    while (readSome(100)) {
+    }
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  const std::string& shown() const { return shown_; }
+
+ private:
+  bool readSome(int milliseconds) {
+    pollfd p{terminal_, POLLIN, 0};
+    if (::poll(&p, 1, milliseconds) < 0) return false;
+    if (!(p.revents & POLLIN)) return (p.revents & (POLLHUP | POLLERR)) == 0;
+    char buffer[4096];
+    const ssize_t n = ::read(terminal_, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    shown_.append(buffer, static_cast<size_t>(n));
+    return true;
+  }
+  pid_t pid_ = -1;
+  int terminal_ = -1;
+  std::string shown_;
+  size_t seen_ = 0;
+};
+
 }  // namespace
+
+TEST_F(DrawhostProgram, AtATerminalATypoIsSaidAndTheSessionGoesOnUntilQuitSaves) {
+  TerminalSession session({"--save", path("out.dxf").string(), samplePath()});
+  ASSERT_TRUE(session.waitFor("HELP lists the commands. QUIT or Ctrl-D ends")) << session.shown();
+  ASSERT_TRUE(session.waitFor("Command: ")) << session.shown();
+  session.type("LAYRE\r");
+  ASSERT_TRUE(session.waitFor("Unknown command \"LAYRE\". HELP lists the commands.")) << session.shown();
+  session.type("LAYER\r");
+  ASSERT_TRUE(session.waitFor("Layers: 15")) << session.shown();
+  session.type("\x1b[A\r");  // the line before, from the history
+  ASSERT_TRUE(session.waitFor("Layers: 15")) << session.shown();
+  session.type("SETVAR\r");
+  ASSERT_TRUE(session.waitFor("Enter variable name or [?]: ")) << session.shown();
+  session.type("OSM\x03");  // Ctrl-C drops the line and cancels the prompt
+  ASSERT_TRUE(session.waitFor("*Cancel*")) << session.shown();
+  session.type("OSMODE\r");
+  ASSERT_TRUE(session.waitFor("Enter new value for OSMODE <35>: ")) << session.shown();
+  session.type("lots\r");
+  ASSERT_TRUE(session.waitFor("OSMODE takes an integer from 0 to 32767, not \"lots\"")) << session.shown();
+  session.type("\x03");
+  ASSERT_TRUE(session.waitFor("Command: ")) << session.shown();
+  session.type("QUIT\r");
+  EXPECT_EQ(session.exitStatus(), 0) << session.shown();
+  EXPECT_NE(readFile(path("out.dxf")).find("\nBEAM_REBAR\n"), std::string::npos);
+}
+
+TEST_F(DrawhostProgram, AtATerminalTheEndOfInputWritesTheOutputsToo) {
+  TerminalSession session({"--save", path("out.dxf").string(), "--svg", path("out.svg").string()});
+  ASSERT_TRUE(session.waitFor("Command: ")) << session.shown();
+  session.type("\x04");
+  EXPECT_EQ(session.exitStatus(), 0) << session.shown();
+  EXPECT_TRUE(fs::exists(path("out.dxf")));
+  EXPECT_TRUE(fs::exists(path("out.svg")));
+}
 
 TEST_F(DrawhostProgram, HelpAndWrongArguments) {
   ProgramRun r = run({"--help"});

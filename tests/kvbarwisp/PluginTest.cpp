@@ -144,6 +144,21 @@ TEST_F(PluginTest, TooltipShowsAnnotationsInTextsAttributesAndBlocksOnly) {
   EXPECT_EQ(hover(1, 1), expectedFor(kBars, file));
 }
 
+TEST_F(PluginTest, TooltipStaysWithItsDrawingThroughNewAndSwitching) {
+  drawhost::newDocument();
+  kvbtest::addText(0, 0, kBars);
+  load();
+  run("KVRsbMTON\n");
+  EXPECT_NE(hover(1, 1), "");
+  run("NEW\n");
+  kvbtest::addText(0, 0, kBars);
+  EXPECT_EQ(hover(1, 1), "") << "the new drawing has no tooltip of its own yet";
+  run("DOCUMENTS\n1\n");
+  EXPECT_EQ(hover(1, 1), expectedFor(kBars, {150, 1}));
+  run("DOCUMENTS\n2\nCLOSE\nNo\n");
+  EXPECT_NE(hover(1, 1), "");
+}
+
 TEST_F(PluginTest, TooltipIsPerDrawing) {
   AcApDocument* first = drawhost::newDocument();
   kvbtest::addText(0, 0, kBars);

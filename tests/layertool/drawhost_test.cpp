@@ -207,6 +207,30 @@ TEST_F(DrawhostPlanTest, LayerClearErasesOrKeepsAndSaysWhy) {
   EXPECT_TRUE(contains(out, "\nLayer TITLE kept: 2 entities remain on it.")) << out;
 }
 
+TEST_F(DrawhostPlanTest, UndoAfterLayerClearBringsEverythingBackAndRedoClearsAgain) {
+  run("");
+  const std::string untouched = readFile(dir_ / "out.dxf");
+  run("LAYER_CLEAR\npick 3000,-125\n");
+  const std::string cleared = readFile(dir_ / "out.dxf");
+  ASSERT_NE(cleared, untouched);
+
+  const std::string out = run("LAYER_CLEAR\npick 3000,-125\nUNDO\nenter\nLAYER\n");
+  EXPECT_TRUE(contains(out, "\nUndone: LAYER_CLEAR")) << out;
+  EXPECT_TRUE(contains(out, "\n  BEAM                 on   no      no      4       CONTINUOUS    34")) << out;
+  EXPECT_EQ(readFile(dir_ / "out.dxf"), untouched) << "every entity and the layer with its settings";
+  EXPECT_TRUE(layer("BEAM").exists);
+
+  run("LAYER_CLEAR\npick 3000,-125\nU\nREDO\n");
+  EXPECT_EQ(readFile(dir_ / "out.dxf"), cleared);
+}
+
+TEST_F(DrawhostPlanTest, OsmodeTheUserSetIsBackAfterABoxAtAnOffLayerPrompt) {
+  std::string out = run("SETVAR\nOSMODE\n35\nOFF_LAYER\nbox 15050,13700 14950,13500\nOSMODE\nenter\n");
+  EXPECT_TRUE(contains(out, "Command: OSMODE\nEnter new value for OSMODE <35>: enter")) << out;
+  out = run("OSMODE\n7\nOFF_LAYER\nbox 15050,13700 14950,13500\nGETVAR\nOSMODE\n");
+  EXPECT_TRUE(contains(out, "\nOSMODE = 7")) << out;
+}
+
 TEST_F(DrawhostPlanTest, RestoredStateMatchesTheSavedOne) {
   run("SAVE_LAYER_STATE\nDISP_LAYER_ALL\nUNLOCK_LAYER_ALL\nUNFROZEN_LAYER_ALL\n"
       "OFF_LAYER\npick 3000,-125\nRESTORE_LAYER_STATE\n");
