@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -228,6 +229,29 @@ int runOnLargeStack(const Options& options) {
   return work.status;
 }
 
+constexpr const char* kUsage =
+    "usage: drawhost [--load PLUGIN.arx ...] [--script FILE.scr] [--save OUT.dxf] [--svg OUT.svg]\n"
+    "                [--dialog-svg DIR] [--force] [--commands] [DRAWING.dxf]\n";
+
+// An output whose name says another format would get what its name does not promise.
+void checkFormats(const Options& options) {
+  auto extension = [](const std::string& path) {
+    std::string e = std::filesystem::path(path).extension().string();
+    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+  };
+  const auto refuse = [&](const char* option, const std::string& path, const char* wanted) {
+    const std::string e = extension(path);
+    if (!e.empty() && e != wanted)
+      throw CLI::ValidationError(std::string(option) + " " + path + ": " + option + " writes " +
+                                 wanted + " files; the name says " + e);
+  };
+  if (!options.saveDxf.empty()) refuse("--save", options.saveDxf, ".dxf");
+  if (!options.saveSvg.empty()) refuse("--svg", options.saveSvg, ".svg");
+  if (!options.drawing.empty() && extension(options.drawing) == ".dwg")
+    throw CLI::ValidationError(options.drawing + ": drawhost reads DXF drawings, not DWG");
+}
+
 int main(int argc, char** argv) {
   CLI::App app{
       "drawhost: the headless drawing host. Opens DRAWING.dxf (or a new drawing), loads the\n"
@@ -235,8 +259,9 @@ int main(int argc, char** argv) {
       "command-line transcript and writes the drawing and its picture.",
       "drawhost"};
   Options options;
-  app.add_option("--load", options.plugins, "Plug-in to load (repeatable), in order")
-      ->type_name("PLUGIN.arx");
+  app.add_option("--load", options.plugins, "Plug-in to load, one per --load, in order")
+      ->type_name("PLUGIN.arx")
+      ->allow_extra_args(false);
   app.add_option("--script", options.script, "Input script to run, one action per line (UTF-8)")
       ->type_name("FILE.scr");
   app.add_option("--save", options.saveDxf, "Write the drawing (release 2000, code page 936)")
@@ -254,9 +279,12 @@ int main(int argc, char** argv) {
       ->type_name("DRAWING.dxf");
   try {
     app.parse(argc, argv);
+    checkFormats(options);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? 0 : 2;
+    std::cerr << "drawhost: " << error.what() << '\n' << kUsage << "Run drawhost --help for more.\n";
+    return 2;
   }
   drawhost::setProgramPath(programPath(argv[0]));
   return runOnLargeStack(options);

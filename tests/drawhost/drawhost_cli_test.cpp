@@ -192,7 +192,11 @@ TEST_F(DrawhostProgram, HelpAndWrongArguments) {
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
   r = run({"--bogus"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_FALSE(r.err.empty());
+  EXPECT_NE(r.err.find("drawhost: The following argument was not expected: --bogus\nusage: drawhost [--load"),
+            std::string::npos) << r.err;
+  r = run({"--save"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("usage: drawhost"), std::string::npos) << r.err;
 }
 
 TEST_F(DrawhostProgram, SavesTheSampleSoThatAnIndependentReaderFindsNoError) {
@@ -302,20 +306,26 @@ TEST_F(DrawhostProgram, OutputsAreAllOrNothingAndKeepWhatTheTargetWas) {
   struct Case {
     std::vector<std::string> args;
     std::string message;
+    int status = 1;
   };
   const std::string drawingCopy = path("plan.dxf").string();
   fs::copy_file(samplePath(), drawingCopy);
+  const std::string sameAsDxf = path("same.svg").string(), sameAsDrawing = path("plan.svg").string();
+  fs::create_hard_link(dxf, sameAsDxf);
+  fs::create_hard_link(drawingCopy, sameAsDrawing);
   const Case cases[] = {
       {{"--save", path("pipe").string(), samplePath()}, "cannot write " + path("pipe").string() + ": it is not a regular file"},
       {{"--save", dir_.string(), samplePath()}, "cannot write " + dir_.string() + ": it is a folder"},
-      {{"--save", dxf, "--svg", dxf, samplePath()}, "cannot write " + dxf + ": it is also where " + dxf + " goes"},
-      {{"--save", dxf, "--svg", path("second-name.dxf").string(), samplePath()}, "it is also where"},
-      {{"--svg", drawingCopy, drawingCopy}, "it is the drawing " + drawingCopy + ", which a picture would replace"},
+      {{"--save", dxf, "--svg", sameAsDxf, samplePath()}, "cannot write " + sameAsDxf + ": it is also where " + dxf + " goes"},
+      {{"--svg", sameAsDrawing, drawingCopy}, "it is the drawing " + drawingCopy + ", which a picture would replace"},
       {{"--script", dir_.string(), "--save", dxf, samplePath()}, "cannot read script " + dir_.string() + ": it is a folder"},
+      // An output whose name says another format: wrong arguments.
+      {{"--save", dxf, "--svg", dxf, samplePath()}, "--svg " + dxf + ": --svg writes .svg files; the name says .dxf", 2},
+      {{"--save", path("plan.svg").string(), samplePath()}, "--save writes .dxf files; the name says .svg", 2},
   };
   for (const Case& c : cases) {
     r = run(c.args);
-    EXPECT_EQ(r.status, 1) << c.message;
+    EXPECT_EQ(r.status, c.status) << c.message;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_fifo(path("pipe")));
     EXPECT_EQ(readFile(dxf), before);
@@ -491,6 +501,13 @@ TEST_F(DrawhostProgram, BlocksNestedTwentyThousandDeepAreDrawnAndPicked) {
   EXPECT_NE(r.out.find("containers " + std::to_string(kLevels)), std::string::npos) << r.out;
   EXPECT_NE(readFile(path("deep.svg")).find("<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"0\""), std::string::npos);
   EXPECT_NE(readFile(path("out.dxf")).find("\nB19999\n"), std::string::npos);
+}
+
+TEST_F(DrawhostProgram, EachLoadTakesOneFileAndTheDrawingComesAfter) {
+  const ProgramRun r = run({"--load", TEST_PLUGIN, samplePath(), "--commands"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Host commands: 16\ngroup HOST\n  HELP  (global HELP)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("group HOSTTEST"), std::string::npos) << r.out;
 }
 
 TEST_F(DrawhostProgram, ReadsActionsFromStandardInputWithoutAScript) {

@@ -7,10 +7,10 @@
 // way the drawing stores them; results print in UTF-8. Batch mode answers
 // each line of standard input with exactly one line: "-" for no annotation,
 // else the result with "\" written as "\\" and line feeds as "\n".
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,81 +21,50 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: rebar-area [--reference-spacing N] [--candidates] [--config FILE] [--gbk] TEXT...\n"
-    "       rebar-area --batch [--reference-spacing N] [--candidates] [--config FILE] [--gbk]\n"
-    "\n"
-    "Prints the steel area (mm2) and alternative layouts of each reinforcement\n"
-    "annotation, e.g. 4%%13225, %%13010@100/200(4), G1.5-1.0, 12-8-12.\n"
-    "\n"
-    "  --reference-spacing N  stirrup reference length in mm (default 100)\n"
-    "  --candidates           list candidate layouts for bar groups\n"
-    "  --config FILE          read both settings from the XML settings file first;\n"
-    "                         the options above override it\n"
-    "  --gbk                  texts are GBK bytes, not UTF-8\n"
-    "  --batch                read one text per line from standard input and write\n"
-    "                         one line per text: '-' for no annotation, else the\n"
-    "                         result with '\\' as '\\\\' and line feeds as '\\n'\n";
+    "       rebar-area --batch [--reference-spacing N] [--candidates] [--config FILE] [--gbk]\n";
 
 struct Options {
   bool batch = false;
   bool gbkInput = false;
   bool candidates = false;
-  bool hasSpacing = false;
-  int spacing = 100;
+  std::optional<int> spacing;
   std::string config;
   std::vector<std::string> texts;
 };
 
-[[noreturn]] void usageError(const std::string& message) {
-  std::fprintf(stderr, "rebar-area: %s\n%s", message.c_str(), kUsage);
-  std::exit(2);
-}
-
-int parseSpacing(const char* text) {
-  char* end = nullptr;
-  errno = 0;
-  long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || errno != 0 || value < -2147483647L - 1 ||
-      value > 2147483647L) {
-    usageError(std::string("--reference-spacing needs an integer, not '") + text + "'");
+// The options, or the exit status when the run ends here (help, or wrong arguments).
+std::optional<int> parseOptions(int argc, char** argv, Options& options) {
+  CLI::App app{
+      "Prints the steel area (mm2) and alternative layouts of each reinforcement annotation,\n"
+      "e.g. 4%%13225, %%13010@100/200(4), G1.5-1.0, 12-8-12.",
+      "rebar-area"};
+  app.add_option("--reference-spacing", options.spacing,
+                 "Stirrup reference length in mm (default 100)")
+      ->type_name("N");
+  app.add_flag("--candidates", options.candidates, "List candidate layouts for bar groups");
+  app.add_option("--config", options.config,
+                 "Read both settings from the XML settings file first; the options above "
+                 "override it")
+      ->type_name("FILE");
+  app.add_flag("--gbk", options.gbkInput, "Texts are GBK bytes, not UTF-8");
+  app.add_flag("--batch", options.batch,
+               "Read one text per line from standard input and write one line per text: '-' "
+               "for no annotation, else the result with '\\' as '\\\\' and line feeds as '\\n'");
+  app.add_option("text", options.texts, "Annotations to analyse (put them after -- when one "
+                                        "starts with a dash)")
+      ->type_name("TEXT");
+  try {
+    app.parse(argc, argv);
+    if (options.batch && !options.texts.empty())
+      throw CLI::ValidationError("--batch takes its texts from standard input");
+    if (!options.batch && options.texts.empty()) throw CLI::ValidationError("no text given");
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    std::fprintf(stderr, "rebar-area: %s\n%sRun rebar-area --help for more.\n", error.what(), kUsage);
+    return 2;
   }
-  return static_cast<int>(value);
-}
-
-Options parseOptions(int argc, char** argv) {
-  Options options;
-  bool textsOnly = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (textsOnly || arg.empty() || arg[0] != '-' || arg == "-") {
-      options.texts.push_back(arg);
-    } else if (arg == "--") {
-      textsOnly = true;
-    } else if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      std::exit(0);
-    } else if (arg == "--batch") {
-      options.batch = true;
-    } else if (arg == "--gbk") {
-      options.gbkInput = true;
-    } else if (arg == "--candidates") {
-      options.candidates = true;
-    } else if (arg == "--reference-spacing" || arg == "--config") {
-      if (i + 1 >= argc) usageError(arg + " needs a value");
-      if (arg == "--config") {
-        options.config = argv[++i];
-      } else {
-        options.spacing = parseSpacing(argv[++i]);
-        options.hasSpacing = true;
-      }
-    } else {
-      // Annotations never start with "-", but a stray dash is better read as text
-      // than rejected when it cannot be an option.
-      usageError("unknown option '" + arg + "' (put texts after -- to pass them as is)");
-    }
-  }
-  if (options.batch && !options.texts.empty()) usageError("--batch takes its texts from standard input");
-  if (!options.batch && options.texts.empty()) usageError("no text given");
-  return options;
+  return std::nullopt;
 }
 
 using drawhost::text::gbkToUtf8;
@@ -159,13 +128,14 @@ int runTexts(const Options& options, const RebarAreaCalculator& calculator) {
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  Options options = parseOptions(argc, argv);
+  Options options;
+  if (const std::optional<int> status = parseOptions(argc, argv, options)) return *status;
   RebarAreaCalculator calculator;
   if (!options.config.empty() && !calculator.loadSettings(options.config)) {
     std::fprintf(stderr, "rebar-area: can not load xml config file %s; using the defaults\n",
                  options.config.c_str());
   }
-  if (options.hasSpacing) calculator.setReferenceSpacing(options.spacing);
+  if (options.spacing) calculator.setReferenceSpacing(*options.spacing);
   if (options.candidates) calculator.setShowCandidateBars(1);
   return options.batch ? runBatch(options, calculator) : runTexts(options, calculator);
 }

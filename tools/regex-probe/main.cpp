@@ -9,10 +9,13 @@
 //   split<TAB>N<TAB>FIELD...                          (fields escaped)
 //   error<TAB>MESSAGE                                 (ill-formed pattern)
 // `--mode N` selects the MatchMode (default 0).
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,18 +92,36 @@ std::vector<std::string> fields(const std::string& line) {
   }
 }
 
+// A whole decimal number, or nothing.
+std::optional<long> decimal(const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0) return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  regex::MatchMode mode = regex::RecursiveMode;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--mode") == 0 && i + 1 < argc) {
-      mode = static_cast<regex::MatchMode>(std::atoi(argv[++i]));
-    } else {
-      std::cerr << "usage: regex-probe [--mode N] < requests\n";
-      return 2;
-    }
+  CLI::App app{"Runs pattern operations given one per line on standard input:\n"
+               "  OP<TAB>FLAGS<TAB>PATTERN<TAB>SUBJECT[<TAB>LIMIT]\n"
+               "OP is match, count or split; FLAGS a decimal PatternFlags value.",
+               "regex-probe"};
+  int modeNumber = regex::RecursiveMode;
+  app.add_option("--mode", modeNumber, "Match mode: 0 recursive, 1 heap stack, 2 mixed")
+      ->check(CLI::Range(0, 2))
+      ->type_name("N");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    std::cerr << "regex-probe: " << error.what()
+              << "\nusage: regex-probe [--mode N] < requests\nRun regex-probe --help for more.\n";
+    return 2;
   }
+  const auto mode = static_cast<regex::MatchMode>(modeNumber);
   std::string line;
   while (std::getline(std::cin, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -110,7 +131,13 @@ int main(int argc, char** argv) {
       continue;
     }
     const std::string& op = f[0];
-    unsigned flags = static_cast<unsigned>(std::strtoul(f[1].c_str(), nullptr, 10));
+    const std::optional<long> flagValue = decimal(f[1]);
+    const std::optional<long> limit = f.size() > 4 ? decimal(f[4]) : std::optional<long>(0);
+    if (!flagValue || *flagValue < 0 || !limit || *limit < INT_MIN || *limit > INT_MAX) {
+      std::cout << "error\tmalformed request\n" << std::flush;
+      continue;
+    }
+    const auto flags = static_cast<unsigned>(*flagValue);
     std::string pattern = unescape(f[2]);
     std::string subject = unescape(f[3]);
     try {
@@ -135,9 +162,8 @@ int main(int argc, char** argv) {
       } else if (op == "count") {
         std::cout << "count\t" << re.count(begin, begin + subject.size()) << '\n';
       } else if (op == "split") {
-        int limit = f.size() > 4 ? std::atoi(f[4].c_str()) : 0;
         std::vector<std::string> out;
-        size_t n = re.split(begin, begin + subject.size(), out, limit);
+        size_t n = re.split(begin, begin + subject.size(), out, static_cast<int>(*limit));
         std::cout << "split\t" << n;
         for (const std::string& s : out) std::cout << '\t' << escape(s);
         std::cout << '\n';

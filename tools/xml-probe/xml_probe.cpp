@@ -9,6 +9,7 @@
 // TEXT is the element's text with C escapes (\\ \t \n \r, and \xHH for any
 // byte outside printable ASCII). The exit status is 0 whenever a result was
 // printed, ok or fail.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -72,12 +73,21 @@ void writeElements(XmlDocument& doc, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: xml-probe FILE\n");
+  CLI::App app{"Reads an XML file and prints what the reader made of it: ok or fail with its "
+               "message, then the elements.",
+               "xml-probe"};
+  std::string file;
+  app.add_option("file", file, "The XML file")->required()->type_name("FILE");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    std::fprintf(stderr, "xml-probe: %s\nusage: xml-probe FILE\n", error.what());
     return 2;
   }
   XmlDocument doc;
-  const bool ok = doc.loadFile(argv[1]);
+  const bool ok = doc.loadFile(file.c_str());
   std::string out = ok ? "ok\t" : "fail\t";
   out += doc.message();
   out.push_back('\n');
