@@ -54,6 +54,11 @@ const ParseCase kParseCases[] = {
     {"\"unterminated", Action::kInvalid, 0},
     {"'", Action::kInvalid, 0},
     {"click", Action::kInvalid, 0},
+    // What a Chinese input method types: full-width digits, comma, point and minus.
+    {"pick 3000\xEF\xBC\x8C-125", Action::kPick, 1},
+    {"\xEF\xBC\x93\xEF\xBC\x8E\xEF\xBC\x95\xEF\xBC\x8C\xEF\xBC\x8D\xEF\xBC\x92", Action::kPoint, 1},
+    {"box 0,0\xE3\x80\x80" "10,10", Action::kBox, 2},
+    {"pick 3000\xE3\x80\x81-125", Action::kInvalid, 0},
 };
 
 TEST(ScriptParse, Table) {
@@ -73,6 +78,14 @@ TEST(ScriptParse, Values) {
   Action t = parseAction("type 204 A B");
   ASSERT_EQ(t.args.size(), 2u);
   EXPECT_EQ(t.args[1], "A B");
+  Action wide = parseAction("\xEF\xBC\x93\xEF\xBC\x8E\xEF\xBC\x95\xEF\xBC\x8C\xEF\xBC\x8D\xEF\xBC\x92");
+  EXPECT_EQ(wide.points[0].x, 3.5);
+  EXPECT_EQ(wide.points[0].y, -2);
+  // A character that cannot be part of a point is named.
+  EXPECT_EQ(parseAction("pick 3000\xE3\x80\x81-125").error,
+            "expected \"pick x,y\" (\"\xE3\x80\x81\" cannot be part of a point: use , between x and y)");
+  // Texts keep their full-width characters.
+  EXPECT_EQ(parseAction("\xE5\x90\x8D\xEF\xBC\x8C\xEF\xBC\x91").text, "\xE5\x90\x8D\xEF\xBC\x8C\xEF\xBC\x91");
   Action s = parseAction("select crossing 5,5 0,0");
   ASSERT_TRUE(s.sub);
   EXPECT_EQ(s.sub->kind, Action::kCrossing);
@@ -125,6 +138,11 @@ TEST_F(ScriptRunTest, LinesMustBeTextTheDrawingCanHold) {
   // Chinese is what scripts are for.
   r = drawhost::runScriptText("\xE8\xBF\x87\xE6\xBB\xA4\n", "zh.scr");
   EXPECT_EQ(r.error, "zh.scr:1: unknown command \"\xE8\xBF\x87\xE6\xBB\xA4\"");
+  // A script saved in GBK is said to be one.
+  r = drawhost::runScriptText("\"\xD6\xD0\xCE\xC4\"\n", "gbk.scr");
+  EXPECT_EQ(r.error,
+            "gbk.scr:1: byte 0xD6 is not UTF-8 (byte 2 of the line); read as GBK the line says "
+            "\"\xE4\xB8\xAD\xE6\x96\x87\": scripts are UTF-8, save it as UTF-8");
 }
 
 TEST_F(ScriptRunTest, AByteOrderMarkIsSkipped) {

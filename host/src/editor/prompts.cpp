@@ -125,7 +125,12 @@ bool readScriptLine(ScriptSource& source, std::string& line) {
   std::string gbk;
   text::Refusal refusal;
   if (text::utf8ToGbkStrict(line, gbk, &refusal)) return true;
-  failScript(refusal.reason + " (byte " + std::to_string(refusal.offset + 1) + " of the line)");
+  std::string message = refusal.reason + " (byte " + std::to_string(refusal.offset + 1) + " of the line)";
+  // The usual cause: a script saved in the drawing's code page.
+  const std::string asGbk = text::gbkToUtf8(line);
+  if (refusal.notUtf8 && asGbk.find("\xEF\xBF\xBD") == std::string::npos)
+    message += "; read as GBK the line says " + asGbk + ": scripts are UTF-8, save it as UTF-8";
+  failScript(message);
   return false;
 }
 

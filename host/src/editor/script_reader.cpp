@@ -73,8 +73,52 @@ Action invalid(Action a, std::string why) {
   return a;
 }
 
+// A point as a Chinese input method types it: full-width digits, comma, point and signs
+// (and the ideographic space) become their ASCII forms.
+std::string asciiPoints(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    if (i + 2 < s.size() && byte(i) == 0xEF && byte(i + 1) == 0xBC) {
+      const unsigned c = byte(i + 2);  // U+FF00 + (c - 0x80)
+      const char ascii = c >= 0x90 && c <= 0x99 ? static_cast<char>('0' + (c - 0x90))
+                         : c == 0x8C            ? ','
+                         : c == 0x8E            ? '.'
+                         : c == 0x8D            ? '-'
+                         : c == 0x8B            ? '+'
+                                                : '\0';
+      if (ascii) {
+        out += ascii;
+        i += 2;
+        continue;
+      }
+    }
+    if (i + 2 < s.size() && byte(i) == 0xE3 && byte(i + 1) == 0x80 && byte(i + 2) == 0x80) {
+      out += ' ';
+      i += 2;
+      continue;
+    }
+    out += s[i];
+  }
+  return out;
+}
+
+// Why a text is no point, when a character in it is the reason: the first one that is not
+// ASCII (after the full-width forms were taken).
+std::string pointHint(std::string_view s) {
+  const std::string ascii = asciiPoints(s);
+  for (size_t i = 0; i < ascii.size(); ++i) {
+    const auto c = static_cast<unsigned char>(ascii[i]);
+    if (c < 0x80) continue;
+    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    return " (\"" + ascii.substr(i, n) + "\" cannot be part of a point: use , between x and y)";
+  }
+  return "";
+}
+
 // Points after a keyword: exactly `count` of them, or at least 2 when count is -1.
-bool takePoints(std::string_view rest, int count, Action& a) {
+bool takePoints(std::string_view text, int count, Action& a) {
+  const std::string rest = asciiPoints(text);
   for (const std::string& tok : pointTokens(rest)) {
     AcGePoint3d p;
     if (!parsePoint(tok, p)) return false;
@@ -141,7 +185,8 @@ Action parseBody(std::string_view line, bool allowSelectPrefix) {
       if (!rest.empty()) return invalid(a, std::string("expected just \"") + k.usage + "\"");
       return a;
     }
-    if (!takePoints(rest, k.points, a)) return invalid(a, std::string("expected \"") + k.usage + "\"");
+    if (!takePoints(rest, k.points, a))
+      return invalid(a, std::string("expected \"") + k.usage + "\"" + pointHint(rest));
     return a;
   }
   if (word == "select" && allowSelectPrefix) {
@@ -193,7 +238,7 @@ Action parseBody(std::string_view line, bool allowSelectPrefix) {
     return a;
   }
   AcGePoint3d p;
-  if (parsePoint(line, p)) {
+  if (parsePoint(asciiPoints(line), p)) {
     a.kind = Action::kPoint;
     a.points.push_back(p);
     return a;

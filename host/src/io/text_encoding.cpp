@@ -253,7 +253,7 @@ bool utf8ToGbkStrict(std::string_view utf8, std::string& gbk, Refusal* refusal) 
                       static_cast<unsigned>(static_cast<unsigned char>(utf8[at])));
       else
         std::snprintf(reason, sizeof reason, "U+%04X has no GBK form", static_cast<unsigned>(c));
-      *refusal = {at, reason};
+      *refusal = {at, reason, length == 0};
     }
     return false;
   });

@@ -47,6 +47,7 @@ std::string utf8ToGbk(std::string_view utf8);
 struct Refusal {
   std::size_t offset = 0;
   std::string reason;  // "byte 0xFF is not UTF-8", "U+1F600 has no GBK form"
+  bool notUtf8 = false;  // the first kind
 };
 // UTF-8 to GBK, false (with the refusal) at the first invalid sequence or
 // character GBK cannot hold; gbk then holds the part converted so far.
