@@ -83,6 +83,10 @@ std::vector<CommandInfo> hostCommands();
 // script being run, or is answered as Esc when none is.
 Result runCommand(const std::string& name);
 
+// Whether each command of a plug-in is kept as a step that UNDO can take back
+// (the default). Batch work that never undoes may leave the copies out.
+void keepUndoSteps(bool keep);
+
 // --- Input script ------------------------------------------------------
 // Runs a script (UTF-8) in the current document. Errors name the script
 // and line: "FILE:LINE: text". The command running at an error gets Esc for

@@ -136,6 +136,8 @@ struct EditorState {
   std::string presetVariable;
   // SAVE may replace a drawing whose load could not keep everything.
   bool saveOverLossy = false;
+  // Plug-in commands are kept as undo steps.
+  bool keepUndo = true;
 };
 EditorState& state();
 

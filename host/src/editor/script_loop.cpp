@@ -64,7 +64,8 @@ void invoke(AcEdCommand* cmd) {
   setActiveCommand(cmd);
   AcApDocument* doc = currentDocument();
   // What a command of a plug-in changes can be undone as one step.
-  AcDbDatabase* undoDb = doc && st.running.size() == 1 && !isHostCommand(cmd) ? doc->database() : nullptr;
+  AcDbDatabase* undoDb =
+      st.keepUndo && doc && st.running.size() == 1 && !isHostCommand(cmd) ? doc->database() : nullptr;
   if (doc) acDocManagerPtr()->lockDocument(doc, AcAp::kAutoWrite);
   if (undoDb) beginUndoGroup(undoDb, cmd->localName());
   try {

@@ -76,6 +76,7 @@ Result openDocument(const std::string& path, std::vector<std::string>* warnings)
 }
 
 void allowSavingOverLossyDrawings(bool allow) { hostimpl::state().saveOverLossy = allow; }
+void keepUndoSteps(bool keep) { hostimpl::state().keepUndo = keep; }
 
 Result closeDocument(AcApDocument* doc) {
   auto& docs = hostimpl::documentList();
