@@ -115,7 +115,7 @@ bool readLine(std::string& line) {
 
 void finish() {
   if (!pendingPrompt.empty()) std::fwrite(pendingPrompt.data(), 1, pendingPrompt.size(), stdout);
-  std::fputc('\n', stdout);
+  if (!pendingPrompt.empty() || !lineJustEnded) std::fputc('\n', stdout);
   std::fflush(stdout);
   pendingPrompt.clear();
 }

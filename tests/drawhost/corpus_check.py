@@ -9,7 +9,8 @@ and 2018. For each drawing the saved one must audit clean, and hold the same ent
 kinds the host keeps (by type and layer), the same header variables a release-2000 drawing
 holds and the same text styles, table records, paper space, groups and records of data. What the
 host does not keep is counted, not failed. With --layer-tool, each drawing ezdxf made is also run
-through the layer tool's LAYER_CLEAR on layer B: exactly B's entities and B go, and the group
+through the layer tool's LAYER_CLEAR on layer B (and undone and redone, which must save as the
+untouched drawing and as the clear alone): exactly B's entities and B go, and the group
 that held one of them keeps its other member. The last line is "ok" or "FAILED"; the exit status
 says the same.
 """
@@ -295,6 +296,26 @@ def check_layer_clear(drawhost, layer_tool, source, work):
     return problems
 
 
+def check_undo(drawhost, layer_tool, source, plain, work):
+    """LAYER_CLEAR then UNDO saves as the drawing saved untouched; U then REDO as the clear alone."""
+    def run(actions, name):
+        script, saved = os.path.join(work, "undo.scr"), os.path.join(work, name)
+        with open(script, "w") as f:
+            f.write(actions)
+        subprocess.run([drawhost, "--load", layer_tool, "--script", script, "--save", saved, source],
+                       stdin=subprocess.DEVNULL, capture_output=True)
+        with open(saved, "rb") as f:
+            return f.read()
+    with open(plain, "rb") as f:
+        untouched = f.read()
+    problems = []
+    if run("LAYER_CLEAR\npick 5,20\nUNDO\nenter\n", "undone.dxf") != untouched:
+        problems.append("LAYER_CLEAR then UNDO does not save as the untouched drawing")
+    if run("LAYER_CLEAR\npick 5,20\nU\nREDO\n", "redone.dxf") != run("LAYER_CLEAR\npick 5,20\n", "cleared.dxf"):
+        problems.append("LAYER_CLEAR, U, REDO does not save as LAYER_CLEAR alone")
+    return problems
+
+
 def main(argv):
     drawhost, work = argv[1], argv[2]
     every, make, layer_tool, paths = 1, False, None, []
@@ -332,6 +353,7 @@ def main(argv):
             problems += check_saved_again(drawhost, os.path.join(work, f"saved-{i}.dxf"), work)
         if layer_tool and source in made:
             problems += check_layer_clear(drawhost, layer_tool, source, work)
+            problems += check_undo(drawhost, layer_tool, source, os.path.join(work, f"saved-{i}.dxf"), work)
         if problems:
             failed += 1
             print(f"{source}: " + "; ".join(problems))

@@ -40,6 +40,8 @@ struct AcDbStub {
   std::uint64_t handle = 0;
   // Position in the owner's entity list (entities of blocks only).
   std::uint32_t position = 0;
+  // The undo group that last recorded this object (see UndoLog); it fills the padding.
+  std::uint32_t undoMark = 0;
 };
 
 // Records of one symbol table, in table order, with a name index of the
@@ -75,7 +77,8 @@ struct AcDbEntityList {
 // redoing is the same exchange again.
 //
 // Invariants: only the outermost command opens a group; an object has at most
-// one entry per group; outside a group nothing is recorded.
+// one entry per group; outside a group nothing is recorded. Beyond 2,000,000
+// recorded objects the oldest groups are dropped (never the last one).
 struct UndoEntry {
   AcDbStub* stub = nullptr;
   std::unique_ptr<AcDbObject> other;  // the state not in place (null for an added object)
@@ -85,12 +88,14 @@ struct UndoEntry {
 struct UndoGroup {
   std::string command;
   std::vector<UndoEntry> entries;
-  std::unordered_set<AcDbStub*> recorded;
   AcDbStub* otherClayer = nullptr;  // the current layer not in place
 };
 struct UndoLog {
   std::vector<UndoGroup> done, undone;
   bool recording = false;  // the last of `done` is the running command's group
+  // Numbers the groups as they open: an object whose stub carries the running group's number
+  // is recorded already.
+  std::uint32_t groupSerial = 0;
 };
 
 struct AcDbDatabase::Impl {

@@ -16,10 +16,14 @@
 namespace hostimpl {
 namespace {
 
-UndoGroup* recordingGroup(AcDbStub* stub) {
+// The running command's group when it has not recorded the object yet (the stub is marked
+// as recorded then); null otherwise.
+UndoGroup* groupToRecord(AcDbStub* stub) {
   if (!stub || !stub->database) return nullptr;
   UndoLog& log = stub->database->impl()->undo;
-  return log.recording ? &log.done.back() : nullptr;
+  if (!log.recording || stub->undoMark == log.groupSerial) return nullptr;
+  stub->undoMark = log.groupSerial;
+  return &log.done.back();
 }
 
 // The copy that stands for an object's state; null for objects that are not
@@ -97,6 +101,7 @@ void beginUndoGroup(AcDbDatabase* db, const std::string& command) {
   log.done.back().command = command;
   log.done.back().otherClayer = db->impl()->clayer;
   log.recording = true;
+  ++log.groupSerial;
 }
 
 void endUndoGroup(AcDbDatabase* db) {
@@ -105,19 +110,27 @@ void endUndoGroup(AcDbDatabase* db) {
   log.recording = false;
   UndoGroup& group = log.done.back();
   if (group.otherClayer == db->impl()->clayer) group.otherClayer = nullptr;
-  group.recorded.clear();
+  // The oldest steps go when the copies would take more than a few hundred megabytes; the
+  // last command can always be undone.
+  constexpr std::size_t kMostEntries = 2'000'000;
+  std::size_t entries = 0;
+  for (const UndoGroup& g : log.done) entries += g.entries.size();
+  std::size_t dropped = 0;
+  while (entries > kMostEntries && log.done.size() - dropped > 1)
+    entries -= log.done[dropped++].entries.size();
+  log.done.erase(log.done.begin(), log.done.begin() + static_cast<std::ptrdiff_t>(dropped));
 }
 
 void noteChange(AcDbStub* stub) {
-  UndoGroup* group = recordingGroup(stub);
-  if (!group || !group->recorded.insert(stub).second) return;
+  UndoGroup* group = groupToRecord(stub);
+  if (!group) return;
   if (AcDbObject* copy = stateCopy(stub->object))
     group->entries.push_back({stub, std::unique_ptr<AcDbObject>(copy), false, false});
 }
 
 void noteAdded(AcDbStub* stub) {
-  UndoGroup* group = recordingGroup(stub);
-  if (!group || !group->recorded.insert(stub).second) return;
+  UndoGroup* group = groupToRecord(stub);
+  if (!group) return;
   group->entries.push_back({stub, nullptr, true, false});
 }
 

@@ -32,7 +32,10 @@ std::string format(const char* pattern, ...) {
   return buffer;
 }
 
-void say(const std::string& utf8) { print("\n" + text::utf8ToGbk(utf8)); }
+void say(const std::string& utf8) {
+  print("\n");
+  print(text::utf8ToGbk(utf8));
+}
 
 // A text answer (UTF-8); false on Esc or the end of input.
 bool askText(const std::string& prompt, std::string& answer, bool spaces = true) {
@@ -384,7 +387,11 @@ void layerCommand() {
 std::string groupValue(const AcEdResBuf* rb) {
   switch (acutValueKind(rb->type)) {
     case AcEdValueKind::kString:
-      return "\"" + text::gbkToUtf8(rb->value.string ? rb->value.string : "") + "\"";
+    {
+      std::string quoted(1, '"');
+      quoted += text::gbkToUtf8(rb->value.string ? rb->value.string : "");
+      return quoted += '"';
+    }
     case AcEdValueKind::kPoint:
       return format("%g,%g,%g", rb->value.point[0], rb->value.point[1], rb->value.point[2]);
     case AcEdValueKind::kReal: return format("%g", rb->value.real);

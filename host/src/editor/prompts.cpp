@@ -73,7 +73,8 @@ void failScript(const std::string& message) {
 bool askAgainAfter(const std::string& message) {
   EditorState& st = state();
   if (st.source && st.source->interactive) {
-    print("\n" + text::utf8ToGbk(message));
+    print("\n");
+    print(text::utf8ToGbk(message));
     return true;
   }
   failScript(message);
@@ -116,7 +117,8 @@ std::string promptText(const char* prompt) {
 
 void askAgain(const char* prompt) {
   if (!prompt || !*prompt) return;
-  printPrompt(prompt[0] == '\n' ? prompt : "\n" + std::string(prompt));
+  std::string line(prompt[0] == '\n' ? 0 : 1, '\n');
+  printPrompt(line += prompt);
 }
 
 bool readScriptLine(ScriptSource& source, std::string& line) {
