@@ -8,6 +8,7 @@ packages=(
   libcli11-dev libreadline-dev libdxflib-dev libboost-dev python3-ezdxf perl librecad-data
   libboost-regex-dev libpcre2-dev libre2-dev
   libpugixml-dev libtinyxml2-dev libexpat1-dev
+  chromium chromium-driver python3-selenium fonts-wqy-zenhei
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +26,9 @@
 #include "drawhost/host.h"
 #include "drawhost/io.h"
 #include "hostapi/hostapi.h"
+#if DRAWHOST_REBAR_REPORT
+#include "rebar_report.h"
+#endif
 #include "terminal.h"
 
 namespace {
@@ -35,6 +39,7 @@ struct Options {
   std::string saveDxf;
   std::string saveSvg;
   std::string dialogSvg;
+  std::string rebarReport;
   std::string drawing;
   bool listCommands = false;
   bool force = false;
@@ -109,6 +114,7 @@ drawhost::Result checkOutputs(const Options& options) {
   std::vector<std::string> targets;
   if (!options.saveDxf.empty()) targets.push_back(options.saveDxf);
   if (!options.saveSvg.empty()) targets.push_back(options.saveSvg);
+  if (!options.rebarReport.empty()) targets.push_back(options.rebarReport);
   if (drawhost::Result checked = drawhost::checkOutputTargets(targets); !checked) return checked;
   std::error_code error;
   if (!options.saveSvg.empty() && !options.drawing.empty() &&
@@ -118,6 +124,53 @@ drawhost::Result checkOutputs(const Options& options) {
   return drawhost::Result::success();
 }
 
+#if DRAWHOST_REBAR_REPORT
+// The rebar report of the current drawing: the rebar plug-in's tooltip switched on, then every
+// annotation asked for its tooltip, with a progress bar on a terminal.
+drawhost::Result rebarReportText(const Options& options, std::string& report) {
+  const std::vector<drawhost::CommandInfo> commands = drawhost::registeredCommands();
+  const bool rebarLoaded = std::any_of(commands.begin(), commands.end(), [](const auto& c) {
+    return c.localName == "KVRsbMTON";
+  });
+  if (!rebarLoaded)
+    return drawhost::Result::failure(
+        "--rebar-report needs the rebar plug-in: give --load KVBarwisp.arx (the KVBarwisp.xml "
+        "beside it holds its settings)");
+  // The tooltip is switched on as the command would at the keyboard; its greeting is not part
+  // of the report.
+  drawhost::setTranscriptSink([](std::string_view) {});
+  const drawhost::Result on = drawhost::runCommand("KVRsbMTON");
+  if (!on) return on;
+  const bool showProgress = ::isatty(STDERR_FILENO);
+  int shownPercent = -1;
+  AcDbDatabase* db = drawhost::database(drawhost::currentDocument());
+  const std::vector<rebarreport::Annotation> annotations =
+      rebarreport::collect(db, [&](std::size_t done, std::size_t total) {
+        const int percent = static_cast<int>(100 * done / total);
+        if (!showProgress || percent == shownPercent) return;
+        shownPercent = percent;
+        const int bar = percent * 30 / 100;
+        std::fprintf(stderr, "\rrebar report [%-30s] %3d%%  %zu of %zu annotations",
+                     std::string(static_cast<size_t>(bar), '#').c_str(), percent, done, total);
+        if (done == total) std::fputc('\n', stderr);
+      });
+  const std::string extension = std::filesystem::path(options.rebarReport).extension().string();
+  if (extension == ".csv" || extension == ".CSV") {
+    report = rebarreport::toCsv(annotations);
+  } else {
+    const std::string title = options.drawing.empty()
+                                  ? std::string(drawhost::currentDocument()->docTitle())
+                                  : std::filesystem::path(options.drawing).filename().string();
+    report = rebarreport::toHtml(annotations, drawhost::svgText(db), title);
+  }
+  return drawhost::Result::success();
+}
+#else
+drawhost::Result rebarReportText(const Options&, std::string&) {
+  return drawhost::Result::failure("this drawhost was built without the rebar plug-in: it has no report");
+}
+#endif
+
 int run(const Options& options) {
   if (const drawhost::Result checked = checkOutputs(options); !checked) return fail(checked.error);
   if (!options.dialogSvg.empty()) {
@@ -125,8 +178,10 @@ int run(const Options& options) {
     if (!prepared) return fail(prepared.error);
     drawhost::keepDialogPictures(true);
   }
-  // A person at a terminal gets line editing; a pipe is read as a script.
-  const bool atTerminal = options.script.empty() && !options.listCommands && terminal::connected();
+  // A person at a terminal gets line editing; a pipe is read as a script. A report alone reads
+  // nothing.
+  const bool readsInput = options.script.empty() && !options.listCommands && options.rebarReport.empty();
+  const bool atTerminal = readsInput && terminal::connected();
   if (atTerminal) {
     terminal::start();
     drawhost::setTranscriptSink(
@@ -171,10 +226,10 @@ int run(const Options& options) {
         "cancels a prompt.");
     ran = drawhost::runInteractive(terminal::readLine);
     terminal::finish();
-  } else if (!options.listCommands) {
+  } else if (readsInput) {
     ran = drawhost::runScriptStream(std::cin, "<stdin>");
   }
-  if (!atTerminal) std::cout << '\n';
+  if (!atTerminal && (readsInput || !options.script.empty())) std::cout << '\n';
   if (!ran) return fail(ran.error);
 
   // Every output is made before any is written, and all are put in place together.
@@ -184,8 +239,14 @@ int run(const Options& options) {
   const std::string svg = options.saveSvg.empty() ? std::string() : drawhost::svgText(db);
   for (const std::string& warning : warnings)
     std::cerr << "drawhost: warning: " << options.saveDxf << ": " << warning << '\n';
+  std::string report;
+  if (!options.rebarReport.empty()) {
+    const drawhost::Result made = rebarReportText(options, report);
+    if (!made) return fail(made.error);
+  }
   const std::vector<drawhost::DialogPicture> pictures = drawhost::dialogPictures();
   std::vector<drawhost::OutputFile> outputs;
+  if (!options.rebarReport.empty()) outputs.push_back({options.rebarReport, report});
   if (!options.saveDxf.empty()) outputs.push_back({options.saveDxf, dxf});
   if (!options.saveSvg.empty()) outputs.push_back({options.saveSvg, svg});
   for (const drawhost::DialogPicture& picture : pictures)
@@ -231,7 +292,8 @@ int runOnLargeStack(const Options& options) {
 
 constexpr const char* kUsage =
     "usage: drawhost [--load PLUGIN.arx ...] [--script FILE.scr] [--save OUT.dxf] [--svg OUT.svg]\n"
-    "                [--dialog-svg DIR] [--force] [--commands] [DRAWING.dxf]\n";
+    "                [--dialog-svg DIR] [--rebar-report OUT.csv|OUT.html] [--force] [--commands]\n"
+    "                [DRAWING.dxf]\n";
 
 // An output whose name says another format would get what its name does not promise.
 void checkFormats(const Options& options) {
@@ -248,6 +310,12 @@ void checkFormats(const Options& options) {
   };
   if (!options.saveDxf.empty()) refuse("--save", options.saveDxf, ".dxf");
   if (!options.saveSvg.empty()) refuse("--svg", options.saveSvg, ".svg");
+  if (!options.rebarReport.empty()) {
+    const std::string e = extension(options.rebarReport);
+    if (e != ".csv" && e != ".html" && e != ".htm")
+      throw CLI::ValidationError("--rebar-report " + options.rebarReport +
+                                 ": the name must end in .csv (a table) or .html (a page)");
+  }
   if (!options.drawing.empty() && extension(options.drawing) == ".dwg")
     throw CLI::ValidationError(options.drawing + ": drawhost reads DXF drawings, not DWG");
 }
@@ -271,6 +339,10 @@ int main(int argc, char** argv) {
                  "Write each dialog as a picture when it opens and when it closes, into DIR "
                  "(dialog-N-opened.svg, dialog-N-closed.svg)")
       ->type_name("DIR");
+  app.add_option("--rebar-report", options.rebarReport,
+                 "Write every rebar annotation of the drawing with its tooltip: a table (.csv) or "
+                 "a page to hover over (.html); needs --load KVBarwisp.arx")
+      ->type_name("OUT.csv|OUT.html");
   app.add_flag("--force", options.force,
                "Save over the drawing even when the load said that something could not be kept");
   app.add_flag("--commands", options.listCommands,

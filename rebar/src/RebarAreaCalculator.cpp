@@ -92,6 +92,16 @@ bool RebarAreaCalculator::analyse(std::string text, std::string& result) const {
   return false;
 }
 
+RebarAreaCalculator::Form RebarAreaCalculator::form(const std::string& text) const {
+  if (text.size() > kLongestAnnotation) return Form::kNone;
+  regex::MatchResults match;
+  if (barGroupProbe_.match(text, match).matched) return Form::kBarGroups;
+  if (stirrupSpec_.match(text, match).matched) return Form::kStirrups;
+  if (stirrupDemand_.match(text, match).matched) return Form::kStirrupDemand;
+  if (areaTriple_.match(text, match).matched) return Form::kAreaTriple;
+  return Form::kNone;
+}
+
 int RebarAreaCalculator::gradeClass(const std::string& symbol) const {
   regex::MatchResults match;
   if (gradeHPB235_.match(symbol, match).matched) return rebarcalc::kHPB235;

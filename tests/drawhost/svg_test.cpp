@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 
 #include "gbk_texts.h"
@@ -67,8 +68,15 @@ TEST(Svg, ColourIndexTable) {
 }
 
 TEST(Svg, ShowsTextsAsTheEditorDoes) {
-  EXPECT_EQ(displayText("4%%13225"), "4\xCE\xA6" "25");
+  EXPECT_EQ(displayText("4%%13225"), "4\xCE\xA6\xCC\xB8" "25");
   EXPECT_EQ(displayText("%%13010@100/200(4)"), "\xCE\xA6" "10@100/200(4)");
+  // The four grades are told apart, in either font's codes; a cold-rolled grade's R keeps
+  // its letter without the brackets.
+  std::set<std::string> signs;
+  for (const char* code : {"%%130", "%%131", "%%132", "%%133"}) signs.insert(displayText(code));
+  EXPECT_EQ(signs.size(), 4u);
+  EXPECT_EQ(displayText("%%181"), displayText("%%131"));
+  EXPECT_EQ(displayText("%%130%%140R%%141"), "\xCE\xA6R");
   EXPECT_EQ(displayText("%%c20 90%%d %%p5 100%%% %%uA"), "\xE2\x8C\x80" "20 90\xC2\xB0 \xC2\xB1" "5 100% A");
   EXPECT_EQ(displayText("50%"), "50%");
   EXPECT_EQ(displayText("%%"), "%%");

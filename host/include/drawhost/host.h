@@ -18,6 +18,8 @@
 
 class AcApDocument;
 class AcDbDatabase;
+class AcDbObjectId;
+struct AcGePoint3d;
 
 namespace drawhost {
 
@@ -105,6 +107,14 @@ Result runInteractive(std::istream& in, const std::string& name = "<stdin>");
 // Runs a script read from a stream as it comes (a pipe): as runScriptText,
 // with each prompt flushed before the next line is read.
 Result runScriptStream(std::istream& in, const std::string& name = "<stdin>");
+
+// The tooltip texts (GBK) that the current drawing's input-point monitors
+// add for a cursor at `point` whose aperture holds exactly `paths` (each an
+// entity and, for one inside block references, the references around it,
+// outermost first), in the monitors' order: what a hover there shows when
+// those entities are under the cursor. Nothing is printed.
+std::vector<std::string> tooltipsFor(const AcGePoint3d& point,
+                                     const std::vector<std::vector<AcDbObjectId>>& paths);
 
 // --- Output ------------------------------------------------------------
 // Transcript: everything printed on the command line (GBK). By default it

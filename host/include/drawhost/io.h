@@ -62,6 +62,10 @@ Result writeFileAtomically(const std::string& path, std::string_view contents);
 // The refusals of writeFilesAtomically, checked before anything is made.
 Result checkOutputTargets(const std::vector<std::string>& paths);
 
+// A single-line drawing text (UTF-8) as the picture shows it: the special codes as characters,
+// the four steel grades %%130..%%133 each as a sign of its own.
+std::string displayedText(std::string_view utf8);
+
 }  // namespace drawhost
 
 #pragma GCC visibility pop

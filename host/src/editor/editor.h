@@ -192,6 +192,9 @@ drawhost::Result runCommandByName(const std::string& gbkName);
 // Moves the cursor: the current drawing's input-point monitors are called
 // with the entities under the aperture, and the tooltips they add printed.
 void runHover(const AcGePoint3d& pt);
+// What the current drawing's monitors add to the tooltip for that aperture (GBK).
+std::vector<std::string> monitorTooltips(const AcGePoint3d& pt,
+                                         const std::vector<std::vector<AcDbStub*>>& paths);
 void resetEditor();
 
 // --- the host's own commands (editor/builtin_commands.cpp) ---------------------------------

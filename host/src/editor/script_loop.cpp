@@ -23,19 +23,20 @@ AcEdCommand* commandForName(const std::string& gbkName) {
 }
 }  // namespace
 
-void runHover(const AcGePoint3d& pt) {
+std::vector<std::string> monitorTooltips(const AcGePoint3d& pt,
+                                         const std::vector<std::vector<AcDbStub*>>& paths) {
+  std::vector<std::string> tooltips;
   AcApDocument* doc = currentDocument();
-  if (!doc) return;
+  if (!doc) return tooltips;
   std::vector<AcEdInputPointMonitor*> monitors = monitorsOf(doc);
-  if (monitors.empty()) return;
+  if (monitors.empty()) return tooltips;
   AcEdInputPointData data;
   data.document = doc;
   data.pointComputed = true;
   data.lastPoint = data.rawPoint = data.grippedPoint = data.cartesianSnappedPoint =
       data.osnappedPoint = pt;
-  std::vector<std::vector<AcDbStub*>> paths;
-  entitiesUnder(doc->database(), pt, pickTolerance(), paths);
   for (const auto& path : paths) {
+    if (path.empty()) continue;
     data.apertureEntities.append(AcDbObjectId(path.front()));
     AcDbObjectIdArray ids;
     for (AcDbStub* s : path) ids.append(AcDbObjectId(s));
@@ -51,10 +52,20 @@ void runHover(const AcGePoint3d& pt) {
       mon->monitorInputPoint(data, result);
     }
     if (result.appendToTooltipStr && result.additionalTooltipString &&
-        *result.additionalTooltipString) {
-      print("\nTooltip: ");
-      print(result.additionalTooltipString);
-    }
+        *result.additionalTooltipString)
+      tooltips.emplace_back(result.additionalTooltipString);
+  }
+  return tooltips;
+}
+
+void runHover(const AcGePoint3d& pt) {
+  AcApDocument* doc = currentDocument();
+  if (!doc || monitorsOf(doc).empty()) return;
+  std::vector<std::vector<AcDbStub*>> paths;
+  entitiesUnder(doc->database(), pt, pickTolerance(), paths);
+  for (const std::string& tooltip : monitorTooltips(pt, paths)) {
+    print("\nTooltip: ");
+    print(tooltip);
   }
 }
 

@@ -106,6 +106,8 @@ std::string dxfText(AcDbDatabase* db, std::vector<std::string>* warnings) {
   return text;
 }
 
+std::string displayedText(std::string_view utf8) { return dxf::displayText(std::string(utf8)); }
+
 std::string svgText(AcDbDatabase* db) {
   dxf::DatabaseExporter exporter(db);
   const dxf::DxfDrawing tables = exporter.tables();

@@ -447,6 +447,15 @@ unsigned colourIndexToRgb(int index) {
   return (byte(r) << 16) | (byte(g) << 8) | byte(b);
 }
 
+const char* gradeSign(int gradeClass) {
+  switch (gradeClass) {
+    case 0: return "\xCE\xA6";                  // Φ: plain round bars
+    case 1: return "\xCE\xA6\xCC\xB6";          // Φ̶: the sign with a bar across
+    case 2: return "\xCE\xA6\xCC\xB8";          // Φ̸: the sign struck through
+    default: return "\xCE\xA6\xE1\xB4\xBF";    // Φᴿ: the sign with an R
+  }
+}
+
 std::string displayText(const std::string& utf8) {
   std::string out;
   out.reserve(utf8.size());
@@ -468,10 +477,13 @@ std::string displayText(const std::string& utf8) {
         std::isdigit(static_cast<unsigned char>(utf8[i + 3])) &&
         std::isdigit(static_cast<unsigned char>(utf8[i + 4]))) {
       const int value = (code - '0') * 100 + (utf8[i + 3] - '0') * 10 + (utf8[i + 4] - '0');
-      // The structural fonts draw the steel grades 130..133 as variants of the diameter sign;
-      // Unicode has no such glyphs, so they all show as Φ.
-      if (value >= 130 && value <= 133) out += "\xCE\xA6";
-      else if (value >= 32 && value < 127) out += static_cast<char>(value);
+      // The structural fonts draw the four steel grades (130..133, and 180..183 in other
+      // fonts) as variants of the diameter sign, and 140/141 as the small brackets around the
+      // R of a cold-rolled grade. Unicode has no such glyphs: each grade is the sign with a
+      // mark of its own (see gradeSign), and the brackets are left out.
+      if ((value >= 130 && value <= 133) || (value >= 180 && value <= 183)) out += gradeSign(value % 10);
+      else if (value == 140 || value == 141) {
+      } else if (value >= 32 && value < 127) out += static_cast<char>(value);
       else out += "?";
       i += 4;
       continue;

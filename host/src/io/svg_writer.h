@@ -26,9 +26,12 @@ std::string xmlEscape(std::string_view utf8);
 // The colour index as red, green and blue (index 0 and 256 give white).
 unsigned colourIndexToRgb(int index);
 
-// A single-line text as shown: %%c, %%d, %%p, %%% and the steel-grade codes %%130..%%133 as
-// characters, underline and overline switches dropped. UTF-8 in, UTF-8 out.
+// A single-line text as shown: %%c, %%d, %%p, %%% and the steel-grade codes %%130..%%133 (and
+// %%180..%%183) as characters, underline and overline switches dropped. UTF-8 in, UTF-8 out.
 std::string displayText(const std::string& utf8);
+// The sign of a steel grade class (0 HPB235, 1 HRB335, 2 HRB400, 3 RRB400), UTF-8: Φ, then Φ
+// with a bar, struck through, and with an R, so that the four are told apart.
+const char* gradeSign(int gradeClass);
 
 // A multi-line text's lines as shown, its format codes removed. UTF-8 in, UTF-8 out.
 std::vector<std::string> displayLines(const std::string& utf8);

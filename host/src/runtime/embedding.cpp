@@ -44,8 +44,6 @@ drawhost::LineReader streamReader(std::istream& in) {
 
 namespace drawhost {
 
-namespace text = hostimpl::text;
-
 AcApDocument* newDocument(const std::string& fileName) {
   AcApDocument* doc = hostimpl::createDocument(fileName);
   hostimpl::docState(doc).savedModifications = doc->database()->modificationCount();
@@ -154,6 +152,17 @@ Result runInteractive(std::istream& in, const std::string& name) {
 Result runScriptStream(std::istream& in, const std::string& name) {
   hostimpl::LineSource src(hostimpl::streamReader(in), name, false);
   return hostimpl::runSource(src);
+}
+
+std::vector<std::string> tooltipsFor(const AcGePoint3d& point,
+                                     const std::vector<std::vector<AcDbObjectId>>& paths) {
+  std::vector<std::vector<AcDbStub*>> stubs;
+  for (const auto& path : paths) {
+    stubs.emplace_back();
+    for (const AcDbObjectId& id : path)
+      if (id.stub()) stubs.back().push_back(id.stub());
+  }
+  return hostimpl::monitorTooltips(point, stubs);
 }
 
 void setTranscriptSink(TranscriptSink sink) { hostimpl::state().sink = std::move(sink); }

@@ -51,6 +51,11 @@ class RebarAreaCalculator {
   bool analyse(std::string text, std::string& result) const;
   static constexpr size_t kLongestAnnotation = 1024;
 
+  // The form analyse takes a text for, by the same tests in the same order
+  // (kNone for a text analyse rejects before it computes anything).
+  enum class Form { kNone, kBarGroups, kStirrups, kStirrupDemand, kAreaTriple };
+  Form form(const std::string& text) const;
+
   // Stirrup reference length in mm: per-reference-length areas, the "(@N)"
   // labels and the stirrup-demand limits scale with it.
   int referenceSpacing() const { return referenceSpacing_; }
