@@ -87,12 +87,12 @@ void show(std::string_view utf8) {
 bool readLine(std::string& line) {
   const std::string prompt = std::exchange(pendingPrompt, std::string());
   current = Read{};
-  interrupted = 0;
   rl_callback_handler_install(prompt.c_str(), onLine);
   while (!current.done) {
+    // A Ctrl-C that came while the host was busy cancels this prompt.
     pollfd input{STDIN_FILENO, POLLIN, 0};
-    const int ready = ::poll(&input, 1, -1);
-    if (ready < 0 && errno == EINTR && interrupted) {
+    const int ready = interrupted ? -1 : ::poll(&input, 1, -1);
+    if (ready < 0 && interrupted) {
       interrupted = 0;
       rl_free_line_state();
       rl_callback_sigcleanup();
