@@ -93,12 +93,7 @@ def check_page(drawhost, plugin, plan, work, rows, problems):
         count = driver.execute_script("return annotations.length")
         if count != len(rows):
             fail(problems, f"the page holds {count} annotations, the table {len(rows)}")
-        where = """
-            const a = annotations[arguments[0]], svg = document.getElementById('drawing');
-            const p = svg.createSVGPoint();
-            p.x = (a.box[0] + a.box[2]) / 2; p.y = -(a.box[1] + a.box[3]) / 2;
-            const q = p.matrixTransform(svg.getScreenCTM());
-            return [q.x, q.y, a.shown, a.tooltip];"""
+        where = "return [...screenPointOf(arguments[0]), annotations[arguments[0]].shown, annotations[arguments[0]].tooltip]"
         for i in sorted({0, count // 2, count - 1}):
             x, y, shown, tooltip = driver.execute_script(where, i)
             pointer = ActionBuilder(driver)
@@ -114,16 +109,24 @@ def check_page(drawhost, plugin, plan, work, rows, problems):
         driver.find_element("css selector", "th[data-key=area]").click()
         row = driver.find_elements("css selector", "#list tbody tr")[-1]
         index = int(row.get_attribute("data-index"))
-        before = driver.execute_script("const v = document.getElementById('drawing').viewBox.baseVal;"
-                                       "return [v.x, v.y, v.width, v.height]")
+        before = driver.execute_script("return viewCentre()")
         row.click()
         after = driver.execute_script(
-            "const v = document.getElementById('drawing').viewBox.baseVal, a = annotations[arguments[0]];"
-            "return [v.x + v.width / 2, -(v.y + v.height / 2), (a.box[0] + a.box[2]) / 2,"
-            "        (a.box[1] + a.box[3]) / 2, v.width]", index)
-        if abs(after[0] - after[2]) > 1e-6 * max(1, abs(after[2])) or \
-                abs(after[1] - after[3]) > 1e-6 * max(1, abs(after[3])) or after[4] >= before[2]:
+            "const a = annotations[arguments[0]];"
+            "return [...viewCentre(), (a.box[0] + a.box[2]) / 2, (a.box[1] + a.box[3]) / 2]", index)
+        centred = abs(after[0] - after[3]) <= 1e-6 * max(1, abs(after[3])) and \
+            abs(after[1] - after[4]) <= 1e-6 * max(1, abs(after[4]))
+        if not centred or after[2] >= before[2]:
             fail(problems, f"the click did not centre the view: {after} (before {before})")
+        else:
+            print(f"a click on a row centred the view on it, {before[2] / after[2]:.0f} times closer")
+        # The annotation is then under the pointer where the page says it is.
+        x, y, shown, tooltip = driver.execute_script(where, index)
+        pointer = ActionBuilder(driver)
+        pointer.pointer_action.move_to_location(int(round(x)), int(round(y)))
+        pointer.perform()
+        if driver.execute_script("return document.getElementById('tip').innerText").split("\n")[0] != shown:
+            fail(problems, "after the click the tooltip there is not the row's")
         areas = driver.execute_script(
             "return [...document.querySelectorAll('#list tbody tr')].map(r => annotations[r.dataset.index].area)")
         if areas != sorted(areas):
