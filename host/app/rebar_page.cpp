@@ -290,7 +290,7 @@ std::string toHtml(const std::vector<Annotation>& annotations, const std::string
           "<th data-key=\"blocks\">Block</th></tr></thead><tbody></tbody></table>\n</div>\n</div>\n";
   page += "<div id=\"tip\"></div>\n" + carriedPicture(svg) + "<script>\nconst annotations = [\n";
   for (const Annotation& a : annotations) {
-    page += "{shown:" + js(shownText(a.text)) + ",layer:" + js(a.layer) + ",form:" + js(a.form) +
+    page += "{shown:" + js(shownText(a.text)) + ",kind:" + js(a.kind) + ",layer:" + js(a.layer) + ",form:" + js(a.form) +
             ",blocks:" + js(a.blocks) + ",area:" + num(a.area) + ",box:[" + num(a.box[0]) + ',' +
             num(a.box[1]) + ',' + num(a.box[2]) + ',' + num(a.box[3]) + "],tooltip:" +
             js(a.tooltip) + "},\n";

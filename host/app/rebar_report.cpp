@@ -42,7 +42,7 @@ struct Found {
 
 class Walker {
  public:
-  Walker(AcDbDatabase* db, std::vector<Found>& found) : db_(db), found_(found) {}
+  explicit Walker(std::vector<Found>& found) : found_(found) {}
 
   void walkBlock(AcDbObjectId blockId, const AcGeMatrix3d& xf, int depth) {
     AcDbBlockTableRecord* block = nullptr;
@@ -99,6 +99,7 @@ class Walker {
     Found f;
     Annotation& a = f.annotation;
     a.text = drawhost::gbkToUtf8(gbk);
+    a.kind = AcDbAttribute::cast(text) ? "attribute" : "text";
     a.layer = drawhost::gbkToUtf8(text->layer());
     a.form = formName(form);
     for (const std::string& n : names_) a.blocks += (a.blocks.empty() ? "" : " > ") + n;
@@ -147,7 +148,6 @@ class Walker {
   }
 
   static constexpr int kDeepest = 16;
-  AcDbDatabase* db_;
   std::vector<Found>& found_;
   RebarAreaCalculator calculator_;
   std::vector<AcDbObjectId> path_;
@@ -188,7 +188,7 @@ std::string number(double v) {
 
 std::vector<Annotation> collect(AcDbDatabase* db, const Progress& progress) {
   std::vector<Found> found;
-  Walker walker(db, found);
+  Walker walker(found);
   walker.walkBlock(db->modelSpaceId(), AcGeMatrix3d(), 0);
   std::vector<Annotation> annotations;
   annotations.reserve(found.size());
@@ -225,9 +225,9 @@ double steelArea(const std::string& form, const std::string& text, const std::st
 }
 
 std::string toCsv(const std::vector<Annotation>& annotations) {
-  std::string out = "\xEF\xBB\xBFtext,layer,x,y,form,blocks,area,tooltip\r\n";
+  std::string out = "\xEF\xBB\xBFtext,kind,layer,x,y,form,blocks,area,tooltip\r\n";
   for (const Annotation& a : annotations) {
-    out += csvField(a.text) + ',' + csvField(a.layer) + ',' + number(a.x) + ',' + number(a.y) +
+    out += csvField(a.text) + ',' + a.kind + ',' + csvField(a.layer) + ',' + number(a.x) + ',' + number(a.y) +
            ',' + csvField(a.form) + ',' + csvField(a.blocks) + ',' + number(a.area) + ',' +
            csvField(a.tooltip) + "\r\n";
   }

@@ -18,6 +18,7 @@ namespace rebarreport {
 
 struct Annotation {
   std::string text;       // UTF-8, the drawing's control codes kept (%%132 ...)
+  std::string kind;       // "text" or "attribute"
   std::string layer;      // UTF-8, the text's own layer
   std::string blocks;     // the block references it sits in, outermost first ("A > B"); "" at top
   std::string form;       // "bar groups", "stirrups", "stirrup demand", "area triple"

@@ -5,9 +5,9 @@
 
 namespace regex::detail {
 
-thread_local uint64_t stepLimit = kDefaultMatchLimit;
-thread_local bool abandoned = false;
-thread_local uint64_t abandonedCount = 0;
+REGEX_THREAD_LOCAL uint64_t stepLimit = kDefaultMatchLimit;
+REGEX_THREAD_LOCAL bool abandoned = false;
+REGEX_THREAD_LOCAL uint64_t abandonedCount = 0;
 
 
 size_t Matcher::snapshot() {

@@ -43,9 +43,15 @@
 
 namespace regex::detail {
 
+// The matcher's thread-local state lives in the static TLS block: the library is linked into
+// plug-ins that are loaded and unloaded, and data of the dynamic TLS of an unloaded library is
+// left behind for whoever walks it (the leak checker does at exit), where this is not. It is a
+// few words; static TLS is also quicker to reach.
+#define REGEX_THREAD_LOCAL thread_local __attribute__((tls_model("initial-exec")))
+
 // The match limit of calls on this thread (Budget.h), and whether one was abandoned.
-extern thread_local uint64_t stepLimit;
-extern thread_local bool abandoned;
+extern REGEX_THREAD_LOCAL uint64_t stepLimit;
+extern REGEX_THREAD_LOCAL bool abandoned;
 
 // What one call over `length` bytes may take: the limit for every 10,000
 // bytes, and at least the limit, so that work in proportion to the subject
@@ -60,7 +66,7 @@ inline const backref_tag kUnmatched{};
 // Lowest address a recursive search may reach on this thread (computed once;
 // inline, since every search asks).
 inline const char* stackFloor() {
-  thread_local const char* floor = [] {
+  REGEX_THREAD_LOCAL const char* floor = [] {
     // Room kept free below the deepest frame, for the callees of the
     // matcher itself and for whatever the platform runs on this stack.
     constexpr size_t kMargin = 256 * 1024;

@@ -62,15 +62,20 @@ def check_table(drawhost, plugin, rebar_area, plan, work, problems):
     if sorted(got) != sorted(expected):
         fail(problems, f"table differs: missing {sorted(set(expected) - set(got))[:3]}, "
                        f"extra {sorted(set(got) - set(expected))[:3]}")
-    if not any(r["blocks"] and r["text"] for r in rows):
-        fail(problems, "no annotation inside a block in the table")
+    if not any(r["blocks"] and r["kind"] == "text" for r in rows):
+        fail(problems, "no text inside a block in the table")
+    if not any(r["kind"] == "attribute" for r in rows):
+        fail(problems, "no attribute in the table")
     left_out = [t for t in all_texts if t not in {r["text"] for r in rows}]
     if not left_out:
         fail(problems, "the plan's room names should be left out")
     forms = {r["form"] for r in rows}
     if not {"bar groups", "stirrups"} <= forms:
         fail(problems, f"forms found: {sorted(forms)}")
-    print(f"table: {len(rows)} annotations, {len(left_out)} other texts left out, forms {sorted(forms)}")
+    kinds = {k: sum(1 for r in rows if r["kind"] == k) for k in ("text", "attribute")}
+    print(f"table: {len(rows)} annotations ({kinds['text']} texts, {kinds['attribute']} attributes, "
+          f"{sum(1 for r in rows if r['blocks'])} inside blocks), {len(left_out)} other texts left out, "
+          f"forms {sorted(forms)}")
     return rows
 
 
