@@ -53,13 +53,13 @@ std::string documentTitle(AcApDocument* doc) { return text::gbkToUtf8(doc->fileN
 
 void helpCommand() {
   say("Host commands (group HOST):");
-  const std::vector<HostCommandSpec> specs = hostCommandSpecs();
-  for (size_t i = 0; i < specs.size(); ++i) {
-    if (!*specs[i].help) continue;
-    std::string names = specs[i].name;
-    for (size_t j = i + 1; j < specs.size() && !*specs[j].help; ++j)
-      names += std::string(", ") + specs[j].name;
-    say(format("  %-12s %s", names.c_str(), specs[i].help));
+  const std::vector<HostCommandEntry> entries = hostCommandEntries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!*entries[i].help) continue;
+    std::string names = entries[i].name;
+    for (size_t j = i + 1; j < entries.size() && !*entries[j].help; ++j)
+      names += std::string(", ") + entries[j].name;
+    say(format("  %-12s %s", names.c_str(), entries[i].help));
   }
   say("  (a variable's name, such as OSMODE, shows it and asks for a new value)");
   const std::vector<drawhost::CommandInfo> commands = commandList();
@@ -463,7 +463,7 @@ bool isVariableName(const std::string& gbkName) {
   return key == "CLAYER" || key == "DWGNAME" || state().vars.count(key) > 0;
 }
 
-std::vector<HostCommandSpec> hostCommandSpecs() {
+std::vector<HostCommandEntry> hostCommandEntries() {
   const int modal = AcEdCommandFlags::kModal;
   const int transparent = AcEdCommandFlags::kTransparent;
   return {

@@ -199,13 +199,13 @@ void resetEditor();
 
 // --- the host's own commands (editor/builtin_commands.cpp) ---------------------------------
 
-struct HostCommandSpec {
+struct HostCommandEntry {
   const char* name;
   int flags;
   AcRxFunctionPtr handler;
   const char* help;  // one line for HELP; empty for another name of the command before
 };
-std::vector<HostCommandSpec> hostCommandSpecs();
+std::vector<HostCommandEntry> hostCommandEntries();
 // A system variable's name (typed as a command, it runs SETVAR for it).
 bool isVariableName(const std::string& gbkName);
 

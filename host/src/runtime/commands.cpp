@@ -71,12 +71,12 @@ void retire(std::unique_ptr<AcEdCommand> cmd) { table().retired.push_back(std::m
 Group& hostGroup() {
   static Group* const group = [] {
     auto* g = new Group{kHostCommandGroup, {}};
-    for (const HostCommandSpec& spec : hostCommandSpecs()) {
+    for (const HostCommandEntry& entry : hostCommandEntries()) {
       auto* impl = new AcEdCommand::Impl;
       impl->group = g->name;
-      impl->global = impl->local = spec.name;
-      impl->flags = spec.flags;
-      impl->fn = spec.handler;
+      impl->global = impl->local = entry.name;
+      impl->flags = entry.flags;
+      impl->fn = entry.handler;
       impl->module = hostModule();
       g->commands.push_back(std::make_unique<AcEdCommand>(impl));
     }
