@@ -61,3 +61,18 @@ echo "== KVBarwisp: rebar areas in the cursor tooltip (drawhost on samples/floor
   --svg "$out/floorplan-out.svg" "$drawing"
 echo
 echo "== written: $out/floorplan-out.dxf, $out/floorplan-out.svg"
+
+echo
+echo "== The whole plan's rebar annotations at once: drawhost --rebar-report"
+"$host" --load "$barwisp" --rebar-report "$out/floorplan-rebar.csv" "$drawing"
+"$host" --load "$barwisp" --rebar-report "$out/floorplan-rebar.html" "$drawing"
+# The table's first columns: text, kind, layer, position, form, blocks, area.
+/usr/bin/python3 - "$out/floorplan-rebar.csv" <<'PY'
+import csv, sys
+with open(sys.argv[1], encoding="utf-8-sig", newline="") as f:
+    for row in csv.DictReader(f):
+        print(f"  {row['text']:<22} {row['kind']:<9} {row['layer']:<11} {row['x']:>6},{row['y']:<6} "
+              f"{row['form']:<15} {row['blocks']:<9} {row['area']:>5} mm2")
+PY
+echo "== written: $out/floorplan-rebar.csv, and $out/floorplan-rebar.html (open it in a browser:"
+echo "   hover over an annotation for its tooltip, click a row of the table to go to it)"
