@@ -147,7 +147,8 @@ drawhost::Result runSource(ScriptSource& src) {
     // At a terminal an error ends the command it happened in, not the session.
     if (!st.error.empty()) {
       if (!src.interactive) break;
-      print("\n" + text::utf8ToGbk(std::exchange(st.error, std::string())));
+      print("\n");
+      print(text::utf8ToGbk(std::exchange(st.error, std::string())));
     }
     if (src.interactive) printPrompt("\nCommand: ");
     if (st.sourceEnded || !readScriptLine(src, line)) break;

@@ -208,7 +208,10 @@ class SvgWriter {
   void drawRegion(const DxfEntity& e, const std::string& colour, bool top, std::string& out) {
     std::string d;
     for (const std::vector<Vertex>& loop : e.loops)
-      if (!loop.empty()) d += (d.empty() ? "" : " ") + outline(loop, true, top);
+      if (!loop.empty()) {
+        if (!d.empty()) d += ' ';
+        d += outline(loop, true, top);
+      }
     if (d.empty()) return;
     out += "<path d=\"" + d + "\" stroke=\"" + colour + "\" fill=\"" + colour +
            "\" fill-opacity=\"0.5\" fill-rule=\"evenodd\"/>\n";

@@ -204,8 +204,8 @@ std::string dialogView(const AcUiDialog::Impl& d) {
   for (const Window& w : d.windows) {
     const AcUiControlTemplate& c = *w.control;
     out += std::string("\n  ") + controlKindName(c.kind);
-    if (c.id != -1) out += " " + std::to_string(c.id);
-    out += " \"" + w.text + "\"";
+    if (c.id != -1) (out += ' ') += std::to_string(c.id);
+    ((out += " \"") += w.text) += '"';
     if (c.style & AcUiStyle::kDefault) out += ", default";
     out += stateOf(w);
     if (!w.enabled) out += ", disabled";

@@ -39,7 +39,11 @@ const AcUiDialogTemplate* findTemplate(int id) {
   return nullptr;
 }
 
-std::string quoted(const std::string& gbk) { return "\"" + hostimpl::text::gbkToUtf8(gbk) + "\""; }
+std::string quoted(const std::string& gbk) {
+  std::string out(1, '"');
+  out += hostimpl::text::gbkToUtf8(gbk);
+  return out += '"';
+}
 
 // The radio buttons of the group that holds `at`: the run of radio buttons
 // around it, begun by the one with the group style.
