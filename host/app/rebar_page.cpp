@@ -49,12 +49,6 @@ std::string js(const std::string& utf8) {
   return out + '"';
 }
 
-std::string num(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.10g", v);
-  return buffer;
-}
-
 // The picture as the page carries it: its text in a script element of its own type, which the
 // page's reader takes as it is (an XML-escaped text can hold no "</script"), with the page's
 // Chinese fonts named for its texts.
@@ -291,8 +285,8 @@ std::string toHtml(const std::vector<Annotation>& annotations, const std::string
   page += "<div id=\"tip\"></div>\n" + carriedPicture(svg) + "<script>\nconst annotations = [\n";
   for (const Annotation& a : annotations) {
     page += "{shown:" + js(shownText(a.text)) + ",kind:" + js(a.kind) + ",layer:" + js(a.layer) + ",form:" + js(a.form) +
-            ",blocks:" + js(a.blocks) + ",area:" + num(a.area) + ",box:[" + num(a.box[0]) + ',' +
-            num(a.box[1]) + ',' + num(a.box[2]) + ',' + num(a.box[3]) + "],tooltip:" +
+            ",blocks:" + js(a.blocks) + ",area:" + decimal(a.area) + ",box:[" + decimal(a.box[0]) + ',' +
+            decimal(a.box[1]) + ',' + decimal(a.box[2]) + ',' + decimal(a.box[3]) + "],tooltip:" +
             js(a.tooltip) + "},\n";
   }
   page += "];\n";

@@ -178,13 +178,13 @@ std::string csvField(const std::string& value) {
   return quoted + '"';
 }
 
-std::string number(double v) {
+}  // namespace
+
+std::string decimal(double v) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.10g", v);
   return buffer;
 }
-
-}  // namespace
 
 std::vector<Annotation> collect(AcDbDatabase* db, const Progress& progress) {
   std::vector<Found> found;
@@ -227,8 +227,8 @@ double steelArea(const std::string& form, const std::string& text, const std::st
 std::string toCsv(const std::vector<Annotation>& annotations) {
   std::string out = "\xEF\xBB\xBFtext,kind,layer,x,y,form,blocks,area,tooltip\r\n";
   for (const Annotation& a : annotations) {
-    out += csvField(a.text) + ',' + a.kind + ',' + csvField(a.layer) + ',' + number(a.x) + ',' + number(a.y) +
-           ',' + csvField(a.form) + ',' + csvField(a.blocks) + ',' + number(a.area) + ',' +
+    out += csvField(a.text) + ',' + a.kind + ',' + csvField(a.layer) + ',' + decimal(a.x) + ',' + decimal(a.y) +
+           ',' + csvField(a.form) + ',' + csvField(a.blocks) + ',' + decimal(a.area) + ',' +
            csvField(a.tooltip) + "\r\n";
   }
   return out;

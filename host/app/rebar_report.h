@@ -50,6 +50,9 @@ std::string toCsv(const std::vector<Annotation>& annotations);
 std::string toHtml(const std::vector<Annotation>& annotations, const std::string& svg,
                    const std::string& title);
 
+// A number as the table and the page write it: up to ten significant digits.
+std::string decimal(double v);
+
 // A text as the page and the picture show it: the grade codes %%130..%%133 as the four
 // grade signs, told apart (see the page's legend).
 std::string shownText(const std::string& utf8);

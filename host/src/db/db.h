@@ -197,7 +197,6 @@ void noteAdded(AcDbStub* stub);
 // group's command name goes to `command`.
 bool undoLastGroup(AcDbDatabase* db, std::string& command);
 bool redoLastGroup(AcDbDatabase* db, std::string& command);
-std::size_t undoGroupCount(const AcDbDatabase* db);
 
 // --- walking stub vectors (the table and block iterators) -------------------------
 

@@ -134,26 +134,27 @@ void noteAdded(AcDbStub* stub) {
   group->entries.push_back({stub, nullptr, true, false});
 }
 
+namespace {
+// Takes the last group of `from`, exchanges its states and puts it last in `to`.
+bool moveLastGroup(AcDbDatabase* db, std::vector<UndoGroup>& from, std::vector<UndoGroup>& to,
+                   bool undoing, std::string& command) {
+  if (db->impl()->undo.recording || from.empty()) return false;
+  to.push_back(std::move(from.back()));
+  from.pop_back();
+  exchangeGroup(db, to.back(), undoing);
+  command = to.back().command;
+  return true;
+}
+}  // namespace
+
 bool undoLastGroup(AcDbDatabase* db, std::string& command) {
   UndoLog& log = db->impl()->undo;
-  if (log.recording || log.done.empty()) return false;
-  log.undone.push_back(std::move(log.done.back()));
-  log.done.pop_back();
-  exchangeGroup(db, log.undone.back(), true);
-  command = log.undone.back().command;
-  return true;
+  return moveLastGroup(db, log.done, log.undone, true, command);
 }
 
 bool redoLastGroup(AcDbDatabase* db, std::string& command) {
   UndoLog& log = db->impl()->undo;
-  if (log.recording || log.undone.empty()) return false;
-  log.done.push_back(std::move(log.undone.back()));
-  log.undone.pop_back();
-  exchangeGroup(db, log.done.back(), false);
-  command = log.done.back().command;
-  return true;
+  return moveLastGroup(db, log.undone, log.done, false, command);
 }
-
-std::size_t undoGroupCount(const AcDbDatabase* db) { return db->impl()->undo.done.size(); }
 
 }  // namespace hostimpl
