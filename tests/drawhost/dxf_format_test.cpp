@@ -345,6 +345,30 @@ TEST(DxfWriter, KeptModelerDataComesBackTheSameFromEveryRoundTrip) {
   EXPECT_EQ(writeDxf(second.drawing), written);
 }
 
+TEST(DxfWriter, WhatIsReadIsWrittenSoThatItReadsTheSame) {
+  // Codes the format leaves undefined hold texts, caret pairs included; a table record's subclass
+  // marker is the table's, whatever the file put there.
+  const std::string tables = "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nVPORT\n0\nVPORT\n100\n" +
+                             std::string(1, '\0') + "\n2\n*Active\n0\nENDTAB\n0\nENDSEC\n";
+  const std::string entities = "0\nVIEWPORT\n8\n0\n100\nAcDbEntity\n100\nAcDbViewport\n151\n^ \\\n251\n^J\n";
+  std::string file = wrap(entities);
+  file.insert(file.find("0\nSECTION\n2\nBLOCKS"), tables);
+  const ReadResult first = read(file);
+  ASSERT_TRUE(first.ok) << first.diagnostics.error;
+  ASSERT_EQ(first.drawing.entities.size(), 1u);
+  const auto& groups = first.drawing.entities[0].groups;
+  EXPECT_NE(std::find(groups.begin(), groups.end(), DxfGroup{151, "^\\"}), groups.end());
+  EXPECT_NE(std::find(groups.begin(), groups.end(), DxfGroup{251, "\n"}), groups.end());
+  const std::string written = writeDxf(first.drawing);
+  EXPECT_NE(written.find("\n100\nAcDbSymbolTableRecord\n100\nAcDbViewportTableRecord\n  2\n*Active\n"),
+            std::string::npos);
+  const ReadResult second = read(written);
+  ASSERT_TRUE(second.ok) << second.diagnostics.error;
+  ASSERT_EQ(second.drawing.entities.size(), 1u);
+  EXPECT_EQ(second.drawing.entities[0].groups, groups);
+  EXPECT_EQ(writeDxf(second.drawing), written);
+}
+
 TEST(DxfWriter, ModelerDataCaretsAreTheFileEscapes) {
   // A mirrored 'A' is a caret, written "^ "; kept control characters are caret pairs that read
   // back as the same control characters, never as mirrored text the host could then read.

@@ -640,3 +640,19 @@ TEST_F(DxfIo, ShapesComeBackWithTheirShapeFiles) {
   EXPECT_NE(saved.find("\nSHAPE\n"), std::string::npos);
   EXPECT_NE(saved.find("100\nAcDbShape\n 10\n5\n 20\n5\n 30\n0\n 40\n2\n  2\nM20\n"), std::string::npos);
 }
+
+TEST_F(DxfIo, AKeptEntityNamingAModelledSubclassIsNotTakenForIt) {
+  // The body says it is a text: it must stay a kept entity, whatever class the file names.
+  const std::string drawing = wrap("", "0\nBODY\n8\n0\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n"
+                                       "1\nnot a text\n0\nTEXT\n8\n0\n10\n0\n20\n0\n40\n2.5\n1\nT\n");
+  ASSERT_TRUE(drawhost::readDxfText(drawing, db_).ok);
+  std::vector<std::string> texts;
+  const auto counts = census(db_->modelSpaceId(), &texts);
+  EXPECT_EQ(counts.at("AcDbText"), 1);
+  EXPECT_EQ(texts, std::vector<std::string>{"T"});
+  EXPECT_NE(AcRxClass::cast(acrxClassDictionary()->at("AcDbText")), nullptr);
+  EXPECT_EQ(acrxClassDictionary()->at("AcDbText"), AcDbText::desc());
+  const std::string saved = drawhost::dxfText(db_);
+  EXPECT_NE(saved.find("BODY\n"), std::string::npos);
+  EXPECT_NE(saved.find("\nAcDbText\n 10\n1\n 20\n2\n  1\nnot a text\n"), std::string::npos);
+}

@@ -72,6 +72,21 @@ struct DxfTableRecord {
   std::vector<std::pair<int, std::string>> namedReferences;  // 340 a text style, 341-344 blocks
 };
 
+// What a group code's value is. Codes the format leaves undefined are read as texts, and written
+// back as texts, so that what is read is what is written.
+enum class ValueType { String, Real, Integer };
+
+inline ValueType typeOfCode(int code) {
+  if ((code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239) ||
+      (code >= 460 && code <= 469) || (code >= 1010 && code <= 1059))
+    return ValueType::Real;
+  if ((code >= 60 && code <= 99) || (code >= 160 && code <= 179) || (code >= 270 && code <= 299) ||
+      (code >= 370 && code <= 389) || (code >= 400 && code <= 409) || (code >= 420 && code <= 429) ||
+      (code >= 440 && code <= 459) || (code >= 1060 && code <= 1071))
+    return ValueType::Integer;
+  return ValueType::String;
+}
+
 // A group that names another object by its handle (the host gives objects new handles).
 inline bool isHandleCode(int code) {
   return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||

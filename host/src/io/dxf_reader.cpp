@@ -96,21 +96,6 @@ std::string upperHandle(std::string handle) {
   return handle;
 }
 
-enum class ValueType { String, Real, Integer };
-
-ValueType typeOfCode(int code) {
-  if ((code >= 10 && code <= 59) || (code >= 110 && code <= 149) ||
-      (code >= 210 && code <= 239) || (code >= 460 && code <= 469) ||
-      (code >= 1010 && code <= 1059))
-    return ValueType::Real;
-  if ((code >= 60 && code <= 99) || (code >= 160 && code <= 179) ||
-      (code >= 270 && code <= 299) || (code >= 370 && code <= 389) ||
-      (code >= 400 && code <= 409) || (code >= 420 && code <= 429) ||
-      (code >= 440 && code <= 459) || (code >= 1060 && code <= 1071))
-    return ValueType::Integer;
-  return ValueType::String;
-}
-
 // The integer width of a group code: 16 or 32 bits (either signed or unsigned is taken, as
 // writers differ), or 64.
 bool fitsGroupCode(int code, std::int64_t value) {
@@ -888,9 +873,10 @@ bool Reader::readKeptRecord(std::string_view table) {
   record.table = std::string(table);
   std::vector<std::pair<int, std::string>> handles;
   if (!readRecord([&](const Pair& p) {
-        if (p.code == 100) {
-          if (trimSpaces(p.value) != "AcDbSymbolTableRecord") record.subclass = std::string(trimSpaces(p.value));
-        } else if (table == "DIMSTYLE" && p.code >= 340 && p.code <= 344) {
+        // The subclass markers are the table's own: what the file says adds nothing and may not
+        // even be a name.
+        if (p.code == 100) return true;
+        if (table == "DIMSTYLE" && p.code >= 340 && p.code <= 344) {
           handles.emplace_back(p.code, keptValue(p));
         } else if (p.code != 105) {
           keepGroup(p, record.groups);
@@ -900,11 +886,10 @@ bool Reader::readKeptRecord(std::string_view table) {
       }))
     return false;
   if (record.name.empty()) return true;
-  if (record.subclass.empty())  // release-12 files have no subclass markers
-    record.subclass = table == "DIMSTYLE" ? "AcDbDimStyleTableRecord"
-                      : table == "VIEW"   ? "AcDbViewTableRecord"
-                      : table == "VPORT"  ? "AcDbViewportTableRecord"
-                                          : "AcDbUCSTableRecord";
+  record.subclass = table == "DIMSTYLE" ? "AcDbDimStyleTableRecord"
+                    : table == "VIEW"   ? "AcDbViewTableRecord"
+                    : table == "VPORT"  ? "AcDbViewportTableRecord"
+                                        : "AcDbUCSTableRecord";
   keptRecords_.push_back({std::move(record), std::move(handles)});
   return true;
 }

@@ -487,11 +487,9 @@ void DxfWriter::extend(const Point& p) {
 }
 
 // Groups whose values are texts (the others are numbers, kept as the file wrote them).
-bool DxfWriter::isTextCode(int code) {
-  return code <= 9 || (code >= 100 && code <= 102) || code == 105 || (code >= 300 && code <= 309) ||
-         (code >= 410 && code <= 419) || (code >= 430 && code <= 439) || (code >= 470 && code <= 479) ||
-         code == 999 || (code >= 1000 && code <= 1009);
-}
+// Every value the reader takes as text goes out in caret form, so that reading it back gives the
+// same value (handles and hexadecimal data hold nothing to encode).
+bool DxfWriter::isTextCode(int code) { return typeOfCode(code) == ValueType::String; }
 
 void DxfWriter::writeCommon(const DxfEntity& e, const char* type, Handle owner, Handle self) {
   pair(0, type);

@@ -15,6 +15,12 @@ AcRxClass* AcDbKeptEntity::isA() const { return class_; }
 
 namespace {
 
+// The registered class of that name, when it is one of the kept entities' classes.
+AcRxClass* keptClassNamed(const std::string& name) {
+  AcRxClass* known = AcRxClass::cast(acrxClassDictionary()->at(name.c_str()));
+  return known && known->isDerivedFrom(AcDbKeptEntity::desc()) ? known : nullptr;
+}
+
 // One class per type, made on first use and never freed, like every host class.
 AcRxClass* classOf(const std::string& type, const AcDbKeptEntity::Groups& groups) {
   static std::map<std::string, AcRxClass*>* classes = new std::map<std::string, AcRxClass*>;
@@ -27,14 +33,16 @@ AcRxClass* classOf(const std::string& type, const AcDbKeptEntity::Groups& groups
       name = value;
       break;
     }
-  if (name.empty() || name == "AcDbEntity") name = "AcDbKept" + type;
-  if (AcRxClass* known = AcRxClass::cast(acrxClassDictionary()->at(name.c_str()))) {
-    classes->emplace(type, known);
-    return known;
-  }
-  AcRxClass* made = hostimpl::registerClass(new AcRxClass(name.c_str(), AcDbKeptEntity::desc()));
-  classes->emplace(type, made);
-  return made;
+  // A file may give a kept kind the subclass of a modelled one ("AcDbText"); the kept entity must
+  // not pass for that, or a cast would hand out the wrong object, nor take its name before the
+  // host's own class is made.
+  hostimpl::ensureHostClasses();
+  const bool takenByAnother = acrxClassDictionary()->has(name.c_str()) && !keptClassNamed(name);
+  if (name.empty() || name == "AcDbEntity" || takenByAnother) name = "AcDbKept" + type;
+  AcRxClass* cls = keptClassNamed(name);
+  if (!cls) cls = hostimpl::registerClass(new AcRxClass(name.c_str(), AcDbKeptEntity::desc()));
+  classes->emplace(type, cls);
+  return cls;
 }
 
 }  // namespace
